@@ -1,0 +1,64 @@
+#pragma once
+
+#include "mediaplayer.h"
+
+#include <QList>
+#include <QStringList>
+
+namespace qv {
+
+// A scripted player for handler tests: it records every call and reports
+// whatever state the test sets.
+class FakeMediaPlayer : public MediaPlayer {
+    Q_OBJECT
+public:
+    using MediaPlayer::MediaPlayer;
+
+    // Records the address, status "Opening...", playState 3, StatusChange.
+    // CurrentItemChange follows only when the test calls takeUp().
+    void setUrl(const QString& url) override;
+    QString url() const override { return url_; }
+    int playState() const override { return playState_; }
+    QString status() const override { return status_; }
+    void play() override;
+    void pause() override;
+    double currentPosition() const override { return position_; }
+    void setCurrentPosition(double seconds) override;
+    int volume() const override { return volume_; }
+    void setVolume(int volume) override;
+    double duration() const override { return duration_; }
+    QString durationString() const override { return durationString_; }
+    QString name() const override { return name_; }
+
+    // Scripting.
+    void takeUp() { emit CurrentItemChange(); }
+    void setStatus(const QString& status); // emits StatusChange
+    void setPlayState(int state) { playState_ = state; }
+    void setDuration(double seconds); // also sets durationString
+    void setPosition(double seconds) { position_ = seconds; }
+    void setName(const QString& name) { name_ = name; }
+    // The next call of an operation throws Error(text).
+    void failNextCall(const QString& text) { failure_ = text; }
+
+    // What was asked of the player, unclamped.
+    QStringList urls;
+    int playCalls = 0;
+    int pauseCalls = 0;
+    QList<double> positionRequests;
+    QList<int> volumeRequests;
+
+private:
+    void maybeFail();
+
+    QString url_;
+    int playState_ = Undefined;
+    QString status_;
+    double position_ = 0;
+    int volume_ = 50;
+    double duration_ = 0;
+    QString durationString_;
+    QString name_;
+    QString failure_;
+};
+
+} // namespace qv

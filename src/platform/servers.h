@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+namespace qv {
+
+// The server addresses of "servers.ini" (section [Servers]) beside the
+// executable. The program never writes that file; a missing file or key falls
+// back to addresses under the reserved ".example" domain.
+struct Servers {
+    QString portal;        // list pages, download addresses, song links
+    QString favoritesPage; // favourites page; %1 is the login name
+    QString radio;         // radio server, streams on ports 6870 / 6872
+    QString update;        // "/radioplayer/..." update files
+    QString counter;       // "/radioplayer/counter.htm", installer connect host
+    QString homepage;
+    QString makerPage;
+    QString contactMail;
+    QString secondMail;
+
+    static Servers defaults();
+    static Servers load(const QString& iniPath);
+
+    // Loaded once from paths::exeFile("servers.ini").
+    static const Servers& current();
+    // Tests set the addresses directly.
+    static void setCurrent(const Servers& servers);
+
+    QString favoritesAddress(const QString& loginName) const;
+    QString radioAddress(int port) const;
+};
+
+} // namespace qv

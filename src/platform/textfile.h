@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Holder texts: a file's bytes up to its first zero byte, one character per
+// byte (Latin-1), so every byte round-trips exactly. What the user sees is
+// decoded separately (display()); the stored bytes never change for display.
+namespace qv::text {
+
+// Bytes up to the first zero byte, one character per byte.
+QString fromBytes(const QByteArray& bytes);
+// The bytes a holder text stands for (inverse of fromBytes).
+QByteArray toBytes(const QString& holder);
+
+// Reads a whole file into a holder text.
+// Throws Error("Cannot open file \"PATH\". REASON") when it cannot be read.
+QString loadFile(const QString& path);
+
+// Replaces a file atomically with the bytes of a holder text.
+// Throws Error("Cannot create file \"PATH\". REASON") when it cannot be written.
+void saveFile(const QString& path, const QString& holder);
+
+// The CR LF lines of a holder text. A final CR LF adds no line; a bare CR or
+// LF is no line break. An empty text has no lines.
+QStringList lines(const QString& holder);
+// Lines joined with CR LF, with a CR LF after the last one (none for no lines).
+QString joinLines(const QStringList& lines);
+
+// Text for the user: UTF-8 when the bytes are valid UTF-8, otherwise Latin-1.
+QString display(const QString& holder);
+// What the user typed, as a holder text (UTF-8 bytes).
+QString fromUser(const QString& typed);
+
+// "Cannot open file "PATH". REASON" with the absolute path.
+QString openErrorText(const QString& path, const QString& reason);
+
+} // namespace qv::text

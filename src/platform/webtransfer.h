@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <optional>
+
+class QIODevice;
+
+namespace qv {
+
+// The blocking web transfers of the player, run on the user-interface thread.
+// Every request sends Accept "text/html, */*" and User-Agent
+// "Mozilla/3.0 (compatible; Indy Library)", and every transfer ends as a
+// failure once no data has arrived for idleTimeout() milliseconds.
+class WebTransfer {
+public:
+    // received and total bytes; total is -1 while unknown.
+    using Progress = std::function<void(qint64 received, qint64 total)>;
+
+    // Fetches url into file, replacing it only once the whole body has arrived.
+    // All pending events (user input too) are processed while it runs, and
+    // progress is called as data arrives. A transfer may start inside another
+    // one's event processing. Throws Error("Error downloading URL: " + url) on
+    // any failure (refused, HTTP status >= 400, broken, timed out), and
+    // Cancelled when the application quits meanwhile.
+    static void download(const QString& url, const QString& file, const Progress& progress = {});
+
+    // The same without callbacks and without raising: true when the file was
+    // fetched completely. User input waits until it returns.
+    static bool tryDownloadToFile(const QString& url, const QString& file);
+
+    // False only when the system explicitly reports that it is offline.
+    static bool isOnline();
+
+    static int idleTimeout();
+    static void setIdleTimeout(int milliseconds);
+    // Tests force isOnline()'s answer; std::nullopt returns to the system's.
+    static void setOnlineOverride(std::optional<bool> online);
+};
+
+// An HTTP GET into an open device with begin, progress and end
+// notifications, for the installer download.
+class HttpGet : public QObject {
+    Q_OBJECT
+public:
+    explicit HttpGet(QObject* parent = nullptr);
+
+    // Names the host to talk to; get() of an address on another host moves there.
+    void connectToHost(const QString& host);
+    void disconnectFromHost();
+    QString host() const { return host_; }
+
+    // Blocking; processes pending events. Writes the body into out. An HTTP
+    // status of 400 or more reads the body into memory (with work events),
+    // leaves out untouched and throws Error with the status line; a transfer
+    // failure throws Error with the transfer's error text.
+    void get(const QString& url, QIODevice& out);
+
+signals:
+    void workBegin(qint64 expectedBytes); // -1 when the server announces no size
+    void work(qint64 bytesSoFar);
+    void workEnd(); // only after a complete, successful transfer
+
+private:
+    QString host_;
+};
+
+} // namespace qv

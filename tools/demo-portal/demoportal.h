@@ -1,0 +1,62 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// A small local stand-in for the Quorvell portal and the maker's servers, in
+// the page formats the player cuts. Deterministic: the same song numbers,
+// titles and lengths on every run (see catalogue.h).
+namespace demo {
+
+struct Options {
+    std::string bind = "127.0.0.1";
+    int port = 0; // 0: a free port
+    // The radio streams listen on their own address; empty disables them.
+    std::string radioBind = "127.0.0.2";
+    int radioPorts[2] = {6870, 6872}; // broadband, dial-up; 0: a free port
+    // Faults: "NAME" or "NAME:PATHPREFIX" (only paths starting with the prefix).
+    // slow: 2 s before each answer and the body in small pieces
+    // hang: accept and never answer
+    // http500: answer 500
+    // truncated: announce the full length, send half, close
+    // hostile: list and favourites pages with hostile content
+    std::vector<std::string> faults;
+    bool logToStdout = false; // one line per request: "GET /path STATUS"
+};
+
+class Portal {
+public:
+    explicit Portal(Options options = {});
+    ~Portal(); // stops
+    Portal(const Portal&) = delete;
+    Portal& operator=(const Portal&) = delete;
+
+    // Binds and serves on background threads; throws std::runtime_error when
+    // the main address cannot be bound. Returns once it accepts connections.
+    void start();
+    void stop();
+
+    int port() const;
+    std::string baseUrl() const; // "http://ADDR:PORT"
+    // The radio server's address without port ("http://127.0.0.2") and a
+    // stream's full address; quality 0 broadband, 1 dial-up.
+    std::string radioBase() const;
+    int radioPort(int quality) const;
+    std::string radioUrl(int quality) const; // "http://ADDR:PORT/"
+
+    void setFaults(std::vector<std::string> faults); // thread-safe, at any time
+
+    int counterHits() const;
+    std::vector<std::string> requestLog() const; // "GET /path STATUS"
+
+    // A servers.ini pointing every address at this portal.
+    std::string serversIni() const;
+    void writeServersIni(const std::string& path) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace demo
