@@ -1,1 +1,67 @@
 #include "textfile.h"
+
+#include "error.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace qv::text {
+
+QString fromBytes(const QByteArray& bytes) {
+    const qsizetype zero = bytes.indexOf('\0');
+    return QString::fromLatin1(zero < 0 ? bytes : bytes.left(zero));
+}
+
+QByteArray toBytes(const QString& holder) { return holder.toLatin1(); }
+
+QString openErrorText(const QString& path, const QString& reason) {
+    return QStringLiteral("Cannot open file \"%1\". %2").arg(QFileInfo(path).absoluteFilePath(), reason);
+}
+
+QString loadFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(openErrorText(path, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw Error(openErrorText(path, file.errorString()));
+    return fromBytes(bytes);
+}
+
+void saveFile(const QString& path, const QString& holder) {
+    QSaveFile file(path);
+    const QByteArray bytes = toBytes(holder);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        throw Error(QStringLiteral("Cannot create file \"%1\". %2")
+                        .arg(QFileInfo(path).absoluteFilePath(), file.errorString()));
+    }
+}
+
+QStringList lines(const QString& holder) {
+    if (holder.isEmpty())
+        return {};
+    QStringList result = holder.split(QStringLiteral("\r\n"));
+    if (holder.endsWith(QStringLiteral("\r\n")))
+        result.removeLast();
+    return result;
+}
+
+QString joinLines(const QStringList& lines) {
+    QString result;
+    for (const QString& line : lines)
+        result += line + QStringLiteral("\r\n");
+    return result;
+}
+
+QString display(const QString& holder) {
+    const QByteArray bytes = toBytes(holder);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString decoded = utf8.decode(bytes);
+    return utf8.hasError() ? holder : decoded;
+}
+
+QString fromUser(const QString& typed) { return QString::fromLatin1(typed.toUtf8()); }
+
+} // namespace qv::text

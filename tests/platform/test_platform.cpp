@@ -1,0 +1,220 @@
+#include "error.h"
+#include "messages.h"
+#include "paths.h"
+#include "servers.h"
+#include "shell.h"
+#include "textfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace qv;
+
+namespace {
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+} // namespace
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+private slots:
+    void holderTextKeepsEveryByteUpToTheFirstZero() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("page.txt"));
+        QByteArray all;
+        for (int b = 1; b < 256; ++b)
+            all.append(char(b));
+        writeAll(path, all + QByteArray("\0tail", 5));
+
+        const QString holder = text::loadFile(path);
+        QCOMPARE(holder.size(), 255);
+        QCOMPARE(text::toBytes(holder), all);
+
+        // Written back, the holder gives the same bytes (without what followed the zero).
+        const QString copy = dir.filePath(QStringLiteral("copy.txt"));
+        text::saveFile(copy, holder);
+        QCOMPARE(readAll(copy), all);
+    }
+
+    void fileErrorsNameTheAbsolutePath() {
+        QTemporaryDir dir;
+        const QString missing = dir.filePath(QStringLiteral("nope/x.txt"));
+        try {
+            text::loadFile(missing);
+            QFAIL("no error");
+        } catch (const Error& e) {
+            QVERIFY2(e.text().startsWith(QStringLiteral("Cannot open file \"%1\". ").arg(missing)),
+                     qPrintable(e.text()));
+        }
+        try {
+            text::saveFile(missing, QStringLiteral("x"));
+            QFAIL("no error");
+        } catch (const Error& e) {
+            QVERIFY(e.text().startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(missing)));
+        }
+    }
+
+    void failedSaveLeavesTheOldFile() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("list.qvl"));
+        writeAll(path, "old\r\n");
+        // Writing over a directory fails at commit; the file beside it must survive untouched.
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub.qvl")));
+        QVERIFY_THROWS_EXCEPTION(Error, text::saveFile(dir.filePath(QStringLiteral("sub.qvl")), "x"));
+        QCOMPARE(readAll(path), QByteArray("old\r\n"));
+        text::saveFile(path, QStringLiteral("new"));
+        QCOMPARE(readAll(path), QByteArray("new"));
+    }
+
+    void linesAreCrLfLines_data() {
+        QTest::addColumn<QString>("holder");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("empty") << QString() << QStringList();
+        QTest::newRow("final break adds no line") << "a\r\nb\r\n" << QStringList{"a", "b"};
+        QTest::newRow("missing final break") << "a\r\nb" << QStringList{"a", "b"};
+        QTest::newRow("bare LF and CR are no breaks") << "a\nb\rc" << QStringList{"a\nb\rc"};
+        QTest::newRow("empty lines kept") << "a\r\n\r\nb\r\n" << QStringList{"a", "", "b"};
+        QTest::newRow("only a break") << "\r\n" << QStringList{""};
+    }
+    void linesAreCrLfLines() {
+        QFETCH(QString, holder);
+        QFETCH(QStringList, expected);
+        QCOMPARE(text::lines(holder), expected);
+        if (!holder.isEmpty() && holder.endsWith(QStringLiteral("\r\n")))
+            QCOMPARE(text::joinLines(expected), holder);
+    }
+
+    void displayDecodesUtf8OnlyWhenValid() {
+        const QString utf8Holder = text::fromBytes("Caf\xc3\xa9 Nocturne");
+        QCOMPARE(text::display(utf8Holder), QStringLiteral("Café Nocturne"));
+        const QString latin1Holder = text::fromBytes("Caf\xe9");
+        QCOMPARE(text::display(latin1Holder), QStringLiteral("Café"));
+        QCOMPARE(text::display(QStringLiteral("Rock &amp; Roll")), QStringLiteral("Rock &amp; Roll"));
+        QCOMPARE(text::display(text::fromUser(QStringLiteral("Żółw"))), QStringLiteral("Żółw"));
+    }
+
+    void pathsAreInjectable() {
+        paths::setExeDir(QStringLiteral("/tmp/inst"));
+        paths::setWorkDir(QStringLiteral("/tmp/work"));
+        QCOMPARE(paths::exeFile(QStringLiteral("settings.ini")), QStringLiteral("/tmp/inst/settings.ini"));
+        QCOMPARE(paths::workFile(QStringLiteral("./temp/text.txt")), QStringLiteral("/tmp/work/temp/text.txt"));
+        paths::setExeDir({});
+        paths::setWorkDir({});
+        QCOMPARE(paths::exeDir(), QCoreApplication::applicationDirPath());
+    }
+
+    void shellHandsOnlyWebAndMailAddresses_data() {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("expected");
+        const QString base = QStringLiteral("http://127.0.0.1:8080");
+        QTest::newRow("http") << "http://127.0.0.1:8080/listen/0180001/" << "http://127.0.0.1:8080/listen/0180001/";
+        QTest::newRow("https") << "https://example.org/a" << "https://example.org/a";
+        QTest::newRow("relative") << "/listen/0180027/" << base + "/listen/0180027/";
+        QTest::newRow("relative no slash") << "listen/0180027/" << base + "/listen/0180027/";
+        QTest::newRow("mailto") << "mailto:contact@halvane.example" << "mailto:contact@halvane.example";
+        QTest::newRow("javascript") << "javascript:alert(1)" << QString();
+        QTest::newRow("file") << "file:///etc/passwd" << QString();
+        QTest::newRow("exec-like") << "/usr/bin/xterm" << base + "/usr/bin/xterm";
+        QTest::newRow("empty") << "" << QString();
+        QTest::newRow("empty mailto") << "mailto:" << QString();
+    }
+    void shellHandsOnlyWebAndMailAddresses() {
+        QFETCH(QString, address);
+        QFETCH(QString, expected);
+        const QUrl url = shell::resolve(address, QStringLiteral("http://127.0.0.1:8080"));
+        QCOMPARE(url.isValid() ? url.toString() : QString(), expected);
+    }
+
+    void shellOpensThroughTheOpener() {
+        QList<QUrl> opened;
+        const auto previous = shell::setOpener([&](const QUrl& u) {
+            opened.append(u);
+            return true;
+        });
+        Servers s = Servers::defaults();
+        s.portal = QStringLiteral("http://127.0.0.1:9");
+        Servers::setCurrent(s);
+        QVERIFY(shell::openAddress(QStringLiteral("/listen/0010001/")));
+        QVERIFY(!shell::openAddress(QStringLiteral("javascript:void(0)")));
+        QTemporaryDir dir;
+        writeAll(dir.filePath(QStringLiteral("update.exe")), "MZ");
+        QVERIFY(shell::openFile(dir.filePath(QStringLiteral("update.exe"))));
+        QVERIFY(!shell::openFile(dir.filePath(QStringLiteral("missing.exe"))));
+        QCOMPARE(opened.size(), 2);
+        QCOMPARE(opened[0].toString(), QStringLiteral("http://127.0.0.1:9/listen/0010001/"));
+        QVERIFY(opened[1].isLocalFile());
+        shell::setOpener(previous);
+    }
+
+    void serversFallBackKeyByKey() {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath(QStringLiteral("servers.ini"));
+        QCOMPARE(Servers::load(ini).portal, Servers::defaults().portal);
+        writeAll(ini, "[Servers]\r\nPortal=http://127.0.0.1:5000/\r\n"
+                      "FavoritesPage=http://127.0.0.1:5000/users/%1/favorites/\r\nRadio=http://127.0.0.2\r\n");
+        const Servers s = Servers::load(ini);
+        QCOMPARE(s.portal, QStringLiteral("http://127.0.0.1:5000"));
+        QCOMPARE(s.favoritesAddress(QStringLiteral("alice")),
+                 QStringLiteral("http://127.0.0.1:5000/users/alice/favorites/"));
+        QCOMPARE(s.radioAddress(6872), QStringLiteral("http://127.0.0.2:6872/"));
+        QCOMPARE(s.update, Servers::defaults().update);
+        QVERIFY(Servers::defaults().favoritesAddress("bob").endsWith(".quorvell.example/favorites/"));
+    }
+
+    void boundaryShowsErrorsAndSwallowsCancellation() {
+        MessageRecorder recorder;
+        guarded([] { throw Error(QStringLiteral("Error downloading URL: http://x/")); });
+        guarded([] { throw Cancelled(QStringLiteral("quitting")); });
+        guarded([] { throw std::runtime_error("boom"); });
+        bool ran = false;
+        guarded([&] { ran = true; });
+        QVERIFY(ran);
+        QCOMPARE(recorder.texts(), (QStringList{"Error downloading URL: http://x/", "boom"}));
+        QCOMPARE(recorder.records[0].kind, MessageKind::Error);
+        QCOMPARE(recorder.records[0].title, QStringLiteral("Quorvell Radio Player"));
+    }
+
+    void recorderAnswersFromItsScriptAndNests() {
+        MessageRecorder outer;
+        {
+            MessageRecorder inner;
+            inner.answers = {true};
+            QVERIFY(messages::question(QStringLiteral("Delete?")));
+            QVERIFY(!messages::question(QStringLiteral("Again?")));
+            messages::information(QStringLiteral("Info"));
+            QCOMPARE(inner.records.size(), 3);
+            QCOMPARE(inner.records[0].title, QStringLiteral("Warning"));
+            QCOMPARE(inner.records[2].title, QStringLiteral("Information"));
+        }
+        messages::plain(QStringLiteral("after"));
+        QCOMPARE(outer.texts(), QStringList{"after"});
+        QCOMPARE(outer.records[0].title, QStringLiteral("Quorvell Radio Player"));
+    }
+
+    void nestGuardRefusesTheInnerRun() {
+        bool busy = false;
+        int runs = 0;
+        std::function<void()> handler = [&] {
+            NestGuard guard(busy);
+            if (!guard)
+                return;
+            ++runs;
+            handler(); // as if events were processed inside
+        };
+        handler();
+        QCOMPARE(runs, 1);
+        QVERIFY(!busy);
+    }
+};
+
+QTEST_MAIN(TestPlatform)
+#include "test_platform.moc"
