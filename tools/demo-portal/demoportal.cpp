@@ -1,1 +1,681 @@
 #include "demoportal.h"
+
+#include "catalogue.h"
+
+#include <httplib.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <thread>
+
+namespace demo {
+namespace {
+
+namespace cat = catalogue;
+using httplib::Request;
+using httplib::Response;
+using namespace std::chrono_literals;
+
+constexpr const char* kHtml = "text/html; charset=utf-8";
+constexpr const char* kText = "text/plain; charset=utf-8";
+constexpr const char* kFaultNames[] = {"slow", "hang", "http500", "truncated", "hostile"};
+constexpr std::size_t kRadioMetaInt = 8192;
+constexpr std::size_t kRadioRate = 8000;  // bytes per second
+constexpr std::size_t kRadioBurst = 4000; // sent at once so a player starts quickly
+constexpr std::size_t kRadioPiece = 800;
+
+struct Fault {
+    std::string name;
+    std::string prefix; // empty: every path
+};
+
+std::optional<Fault> parseFault(const std::string& spec) {
+    const auto colon = spec.find(':');
+    Fault f{spec.substr(0, colon), colon == std::string::npos ? "" : spec.substr(colon + 1)};
+    const bool known = std::any_of(std::begin(kFaultNames), std::end(kFaultNames),
+                                   [&f](const char* n) { return f.name == n; });
+    if (!known || (colon != std::string::npos && (f.prefix.empty() || f.prefix[0] != '/')))
+        return std::nullopt;
+    return f;
+}
+
+struct ActiveFaults {
+    bool slow = false, hang = false, http500 = false, truncated = false, hostile = false;
+};
+
+std::string pageHead(const std::string& title) {
+    std::string h = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + title +
+                    " - Quorvell</title>\n<link rel=\"stylesheet\" href=\"/css/site.css\">"
+                    "</head>\n<body>\n<div id=\"header\"><a href=\"/\"><img src=\"/img/logo.png\" "
+                    "alt=\"Quorvell\"></a>\n<form action=\"/search/\" method=\"get\"><input "
+                    "name=\"terms\"><input type=\"submit\" value=\"Search\"></form></div>\n"
+                    "<div id=\"menu\"><a href=\"/\">Home</a> | <a href=\"/audio/\">Audio</a>";
+    for (const cat::Genre& g : cat::genres()) {
+        if (g.list)
+            h += " | <a href=\"/audio/list/" + std::to_string(g.list) + "/1/score\">" +
+                 (g.list == 21 ? std::string("R&amp;B") : std::string(g.name)) + "</a>";
+    }
+    h += "</div>\n<div id=\"content\">\n";
+    return h;
+}
+
+std::string pageFoot() {
+    return "</div>\n<div id=\"footer\"><a href=\"/about/\">About</a> | <a "
+           "href=\"/terms/\">Terms</a> | &copy; Quorvell</div>\n</body></html>\n";
+}
+
+std::string minutes(int seconds) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%d:%02d", seconds / 60, seconds % 60);
+    return buf;
+}
+
+// Pages with content meant to break a careless scraper: script and file links,
+// markup in a title, a huge title, a zero byte and, hidden behind it, an item
+// that never ends.
+std::string hostileItems(const std::string& base, int list, const std::string& open,
+                         const std::string& close) {
+    const auto item = [&](const std::string& link, const std::string& title) {
+        return open + link + "\">" + title + "</a>" + close + "\n";
+    };
+    const auto n = [list](int i) { return cat::songNumber(list, i); };
+    std::string s;
+    s += item(cat::songLink(base, n(1)), cat::songTitle(n(1)));
+    s += item("javascript:alert(document.cookie)//listen/" + n(2) + "/", "Free Download!");
+    s += item("file:///etc/passwd", "Local file");
+    s += item(base + "/listen/" + n(3) + "/", "<img src=x onerror=alert(1)>Click");
+    s += item(base + "/listen/" + n(5) + "/", std::string(100 * 1024, 'A'));
+    s += item(cat::songLink(base, n(6)), cat::songTitle(n(6)));
+    s += open + base + "/listen/" + n(7) + "/";
+    s += '\0';
+    s += "\">After the zero byte</a>" + close + "\n";
+    return s;
+}
+
+} // namespace
+
+struct Portal::Impl {
+    Options opt;
+    httplib::Server web;
+    std::unique_ptr<httplib::Server> radio[2];
+    int webPort = 0;
+    int radioBound[2] = {0, 0};
+    std::thread webThread;
+    std::thread radioThreads[2];
+    bool started = false;
+    bool stopped = false;
+
+    std::mutex stopMutex;
+    std::condition_variable stopCv;
+    bool stopping = false;
+
+    mutable std::mutex mutex; // faults and log
+    std::vector<Fault> faults;
+    std::vector<std::string> log;
+    std::atomic<int> counterHits{0};
+
+    explicit Impl(Options o) : opt(std::move(o)) {}
+
+    std::string base() const {
+        const bool v6 = opt.bind.find(':') != std::string::npos;
+        return "http://" + (v6 ? "[" + opt.bind + "]" : opt.bind) + ":" + std::to_string(webPort);
+    }
+
+    // Waits up to d; true when the portal is stopping.
+    template <class D> bool waitStop(D d) {
+        std::unique_lock lock(stopMutex);
+        return stopCv.wait_for(lock, d, [this] { return stopping; });
+    }
+
+    void configure(httplib::Server& svr, std::size_t threads) {
+        // Short time-outs so stop() is never held up by an idle or stalled client.
+        svr.set_keep_alive_timeout(1);
+        svr.set_read_timeout(2);
+        svr.set_write_timeout(1);
+        svr.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+        // The library also sets SO_REUSEPORT, which would let a second portal
+        // share (and steal connections from) a radio port instead of failing.
+        svr.set_socket_options([](socket_t sock) {
+            int yes = 1;
+            setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        });
+        svr.set_post_routing_handler([this](const Request& req, Response& res) {
+            record(req.method + " " + req.path + " " + std::to_string(res.status));
+        });
+    }
+
+    void record(const std::string& line) {
+        std::lock_guard lock(mutex);
+        log.push_back(line);
+        if (opt.logToStdout) {
+            std::fputs((line + "\n").c_str(), stdout);
+            std::fflush(stdout);
+        }
+    }
+
+    ActiveFaults faultsFor(const std::string& path) const {
+        ActiveFaults a;
+        if (path.rfind("/demo/", 0) == 0)
+            return a;
+        std::lock_guard lock(mutex);
+        for (const Fault& f : faults) {
+            if (path.rfind(f.prefix, 0) != 0)
+                continue;
+            a.slow |= f.name == "slow";
+            a.hang |= f.name == "hang";
+            a.http500 |= f.name == "http500";
+            a.truncated |= f.name == "truncated";
+            a.hostile |= f.name == "hostile";
+        }
+        return a;
+    }
+
+    using Page = std::function<void(const Request&, Response&, bool hostile)>;
+
+    void route(httplib::Server& svr, const std::string& pattern, Page page) {
+        svr.Get(pattern, [this, page = std::move(page)](const Request& req, Response& res) {
+            serve(req, res, page);
+        });
+    }
+
+    void serve(const Request& req, Response& res, const Page& page) {
+        const ActiveFaults f = faultsFor(req.path);
+        if (f.hang) {
+            std::unique_lock lock(stopMutex);
+            stopCv.wait(lock, [this] { return stopping; });
+            res.status = 503;
+            return;
+        }
+        if (f.http500) {
+            res.status = 500;
+            res.set_content(pageHead("Error") + "<h1>Internal Server Error</h1>\n" + pageFoot(),
+                            kHtml);
+            return;
+        }
+        if (f.slow && waitStop(2s)) {
+            res.status = 503;
+            return;
+        }
+        page(req, res, f.hostile);
+        if (res.body.empty())
+            return;
+        if (f.truncated)
+            truncate(res);
+        else if (f.slow)
+            dribble(res);
+    }
+
+    static std::string takeBody(Response& res, std::string& type) {
+        type = res.get_header_value("Content-Type");
+        res.headers.erase("Content-Type");
+        std::string body;
+        body.swap(res.body);
+        return body;
+    }
+
+    // Announces the whole length, sends the first half and drops the connection.
+    static void truncate(Response& res) {
+        std::string type;
+        auto body = std::make_shared<std::string>(takeBody(res, type));
+        res.set_content_provider(
+            body->size(), type,
+            [body](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                const std::size_t half = body->size() / 2;
+                if (offset >= half)
+                    return false;
+                const std::size_t n = std::min(length, half - offset);
+                return sink.write(body->data() + offset, n);
+            });
+    }
+
+    void dribble(Response& res) {
+        std::string type;
+        auto body = std::make_shared<std::string>(takeBody(res, type));
+        const std::size_t piece = std::max<std::size_t>(256, body->size() / 20);
+        res.set_content_provider(
+            body->size(), type,
+            [this, body, piece](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                if (offset > 0 && waitStop(50ms))
+                    return false;
+                return sink.write(body->data() + offset, std::min(length, piece));
+            });
+    }
+
+    // ---- pages ---------------------------------------------------------------
+
+    void listPage(const Request& req, Response& res, bool hostile) {
+        const std::string listText = req.matches[1].str();
+        int list = 0;
+        if (listText.size() <= 3)
+            std::from_chars(listText.data(), listText.data() + listText.size(), list);
+        const std::string suffix = req.matches[3].str();
+        const std::string genre = cat::genreName(list);
+        if (genre.empty()) {
+            res.status = 404;
+            res.set_content(pageHead("Not found") + "<h1>No such list</h1>\n" + pageFoot(), kHtml);
+            return;
+        }
+        long long page = 0; // a number too long for this is past the last page anyway
+        const std::string pageText = req.matches[2].str();
+        std::from_chars(pageText.data(), pageText.data() + pageText.size(), page);
+        const std::string b = base();
+        const std::string listBase = "/audio/list/" + std::to_string(list) + "/";
+        const std::string name = list == 21 ? "R&amp;B" : genre;
+
+        std::string s = pageHead(name);
+        s += "<h1>" + name + "</h1>\n<div class=\"sortby\">Sort by: <a href=\"" + listBase +
+             "1/score\">Top rated</a> | <a href=\"" + listBase +
+             "1/title\">Title</a> | <a href=\"" + listBase + "1/date\">Recently added</a></div>\n";
+        if (hostile) {
+            s += "<table class=\"audiolist\">\n" +
+                 hostileItems(b, list, "<tr><td class=\"listtitle\"><a href=\"", "</td></tr>");
+            res.set_content(s, kHtml);
+            return;
+        }
+        const std::vector<std::string> songs =
+            cat::pageSongs(list, page, cat::orderFromSuffix(suffix));
+        if (songs.empty()) {
+            s += "<p class=\"empty\">No submissions found on this page.</p>\n";
+        } else {
+            s += "<table class=\"audiolist\">\n<tr><th>#</th><th>Title</th><th>Artist</th>"
+                 "<th>Length</th><th>Score</th></tr>\n";
+            long long row = (page - 1) * cat::kPageSize;
+            for (const std::string& n : songs) {
+                const int score = cat::songScore(n);
+                char scoreText[16];
+                std::snprintf(scoreText, sizeof scoreText, "%d.%02d", score / 200,
+                              (score % 200) / 2);
+                const std::string artist = "artist" + std::to_string(std::stoi(n) % 37 + 1);
+                ++row;
+                s += "<tr class=\"" + std::string(row % 2 ? "odd" : "even") +
+                     "\"><td class=\"listnum\">" + std::to_string(row) +
+                     "</td><td class=\"listtitle\"><a href=\"" + cat::songLink(b, n) + "\">" +
+                     cat::songTitle(n) + "</a></td><td class=\"listartist\"><a href=\"/users/" +
+                     artist + "/\">" + artist + "</a></td><td class=\"listlength\">" +
+                     minutes(cat::songSeconds(n)) + "</td><td class=\"listscore\">" + scoreText +
+                     "</td></tr>\n";
+            }
+            s += "</table>\n";
+        }
+        s += "<div class=\"pages\">";
+        if (page > 1)
+            s += "<a href=\"" + listBase + std::to_string(page - 1) + suffix +
+                 "\">&laquo; Prev</a> ";
+        if (songs.size() == static_cast<std::size_t>(cat::kPageSize))
+            s +=
+                "<a href=\"" + listBase + std::to_string(page + 1) + suffix + "\">Next &raquo;</a>";
+        s += "</div>\n" + pageFoot();
+        res.set_content(s, kHtml);
+    }
+
+    void songPage(const Request& req, Response& res, bool) {
+        const std::string n = req.matches[1].str();
+        if (!cat::parseSongNumber(n)) {
+            res.status = 404;
+            res.set_content(pageHead("Not found") + "<h1>No such song</h1>\n" + pageFoot(), kHtml);
+            return;
+        }
+        const std::string title = cat::songTitle(n);
+        res.set_content(pageHead(title) + "<h1>" + title +
+                            "</h1>\n<p>Length: " + minutes(cat::songSeconds(n)) +
+                            "</p>\n<p><audio controls src=\"" + base() + "/audio/download/" + n +
+                            "\"></audio></p>\n<p><a href=\"" + base() + "/audio/download/" + n +
+                            "\">Download this song</a></p>\n" + pageFoot(),
+                        kHtml);
+    }
+
+    void download(const Request& req, Response& res, bool) {
+        const std::string n = req.matches[1].str();
+        std::string data = cat::wav(n);
+        if (data.empty()) {
+            res.status = 404;
+            res.set_content("No such song\n", kText);
+            return;
+        }
+        res.set_header("Accept-Ranges", "bytes");
+        res.set_header("Content-Disposition", "attachment; filename=\"" + n + ".wav\"");
+        res.set_content(std::move(data), "audio/wav");
+    }
+
+    void favoritesPage(const Request& req, Response& res, bool hostile) {
+        const std::string user = req.matches[1].str();
+        if (!cat::knownUser(user)) {
+            res.status = 404;
+            res.set_content(pageHead("Not found") + "<h1>No such user</h1>\n" + pageFoot(), kHtml);
+            return;
+        }
+        const std::string b = base();
+        const auto item = [&b](const std::string& n) {
+            return "<li class=\"song\"><a href=\"" + cat::songLink(b, n) + "\">" +
+                   cat::songTitle(n) + "</a></li>\n";
+        };
+        std::string s = pageHead(user) + "<h1>" + user +
+                        "</h1>\n<div class=\"profile\"><a href=\"/users/" + user +
+                        "/\">Profile</a> | <a href=\"/users/" + user +
+                        "/audio/\">Submissions</a></div>\n";
+        if (user == "alice")
+            s += "<div class=\"box\"><h3>Recently listened</h3><ul>" + item(cat::aliceDecoySong()) +
+                 "</ul></div>\n";
+        s += "<h2>Favorite Audio Submissions</h2>\n<ul class=\"favorites\">\n";
+        if (hostile) {
+            s += hostileItems(b, 18, "<li class=\"song\"><a href=\"", "</li>");
+            res.set_content(s, kHtml);
+            return;
+        }
+        for (const std::string& n : cat::favoriteSongs(user))
+            s += item(n);
+        s += "</ul>\n";
+        if (user == "bob")
+            s += "<p>No favorites yet.</p>\n";
+        res.set_content(s + pageFoot(), kHtml);
+    }
+
+    void indexPage(const Request&, Response& res, bool) {
+        std::string s = pageHead("Home") + "<h1>Quorvell demo portal</h1>\n<ul>\n";
+        for (const cat::Genre& g : cat::genres()) {
+            if (g.list)
+                s += "<li><a href=\"/audio/list/" + std::to_string(g.list) + "/1\">" +
+                     (g.list == 21 ? std::string("R&amp;B") : std::string(g.name)) + "</a></li>\n";
+        }
+        s += "</ul>\n<p>Favourites: <a href=\"/users/alice/favorites/\">alice</a>, <a "
+             "href=\"/users/bob/favorites/\">bob</a>, <a "
+             "href=\"/users/carol/favorites/\">carol</a></p>\n";
+        res.set_content(s + pageFoot(), kHtml);
+    }
+
+    void radioStream(int quality, const Request& req, Response& res) {
+        struct Stream {
+            std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+            std::string pending = cat::wavHeader(0xFFFFFFFFU, {});
+            std::size_t audio = 0;     // stream bytes sent, metadata not counted
+            std::size_t sinceMeta = 0; // stream bytes since the last metadata block
+            std::uint32_t phase = 0;
+            int hz = 0;
+            bool icy = false;
+        };
+        auto st = std::make_shared<Stream>();
+        st->hz = quality == 0 ? 330 : 262;
+        st->icy = req.get_header_value("Icy-MetaData") == "1";
+        res.set_header("icy-name", "Vellwave");
+        res.set_header("icy-genre", "Demo");
+        res.set_header("icy-br", quality == 0 ? "64" : "16");
+        if (st->icy)
+            res.set_header("icy-metaint", std::to_string(kRadioMetaInt));
+        res.set_header("Cache-Control", "no-cache");
+        res.set_chunked_content_provider(
+            "audio/wav", [this, st](std::size_t, httplib::DataSink& sink) {
+                // Real time after a short head start.
+                const std::size_t ahead = st->audio + kRadioPiece;
+                if (ahead > kRadioBurst) {
+                    const auto due = st->start + std::chrono::milliseconds((ahead - kRadioBurst) *
+                                                                           1000 / kRadioRate);
+                    std::unique_lock lock(stopMutex);
+                    if (stopCv.wait_until(lock, due, [this] { return stopping; }))
+                        return false;
+                } else if (waitStop(0ms)) {
+                    return false;
+                }
+                std::string piece;
+                while (piece.size() < kRadioPiece) {
+                    if (st->pending.empty())
+                        cat::appendTone(st->pending, st->hz, kRadioPiece, st->phase);
+                    std::size_t n = std::min(kRadioPiece - piece.size(), st->pending.size());
+                    if (st->icy)
+                        n = std::min(n, kRadioMetaInt - st->sinceMeta);
+                    piece.append(st->pending, 0, n);
+                    st->pending.erase(0, n);
+                    st->audio += n;
+                    st->sinceMeta += n;
+                    if (st->icy && st->sinceMeta == kRadioMetaInt) {
+                        st->sinceMeta = 0;
+                        const std::size_t track = 1 + st->audio / (kRadioRate * 30);
+                        std::string meta =
+                            "StreamTitle='Vellwave - Demo Track " + std::to_string(track) + "';";
+                        const std::size_t blocks = (meta.size() + 15) / 16;
+                        meta.resize(blocks * 16, '\0');
+                        piece += static_cast<char>(blocks);
+                        piece += meta;
+                    }
+                }
+                return sink.write(piece.data(), piece.size());
+            });
+    }
+
+    void setupRoutes() {
+        auto& s = web;
+        route(s, R"(/audio/list/(\d+)/(-?\d+)(/score|/title|/date)?/?)",
+              [this](const Request& q, Response& r, bool h) { listPage(q, r, h); });
+        route(s, "/listen/maker/", [](const Request&, Response& r, bool) {
+            r.set_content(pageHead("halvane") +
+                              "<h1>halvane</h1>\n<p>Maker of the Quorvell Radio Player.</p>\n" +
+                              pageFoot(),
+                          kHtml);
+        });
+        route(s, R"(/listen/(\d{7})/?)",
+              [this](const Request& q, Response& r, bool h) { songPage(q, r, h); });
+        route(s, R"(/audio/download/(\d{7}))",
+              [this](const Request& q, Response& r, bool h) { download(q, r, h); });
+        route(s, R"(/users/([^/]+)/favorites/?)",
+              [this](const Request& q, Response& r, bool h) { favoritesPage(q, r, h); });
+        route(s, "/", [this](const Request& q, Response& r, bool h) { indexPage(q, r, h); });
+        route(s, "/halvane/", [](const Request&, Response& r, bool) {
+            r.set_content("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Halvane "
+                          "Software</title></head><body><h1>Halvane Software</h1>\n<p>Home of the "
+                          "Quorvell Radio Player.</p></body></html>\n",
+                          kHtml);
+        });
+        route(s, "/radioplayer/changelog.txt", [](const Request&, Response& r, bool) {
+            r.set_content("Quorvell Radio Player 1.37\r\n"
+                          "- Search over several genres at once is faster\r\n"
+                          "- The radio shows the current track\r\n"
+                          "- Fixed: playlists with long names\r\n"
+                          "\r\n"
+                          "Quorvell Radio Player 1.36\r\n"
+                          "- Favourites import\r\n",
+                          kText);
+        });
+        route(s, "/radioplayer/currentversion.ini",
+              [](const Request&, Response& r, bool) { r.set_content("1.37\r\n", kText); });
+        route(s, "/radioplayer/update.exe", [](const Request&, Response& r, bool) {
+            static const std::string installer = [] {
+                std::string b = "MZ";
+                std::uint32_t x = 0x51a7e;
+                while (b.size() < 300 * 1024) {
+                    x = x * 1664525U + 1013904223U;
+                    b += static_cast<char>(x >> 24);
+                }
+                return b;
+            }();
+            r.set_content(installer, "application/octet-stream");
+        });
+        route(s, "/radioplayer/counter.htm", [this](const Request&, Response& r, bool) {
+            const int hits = ++counterHits;
+            r.set_content("<html><head><title>Counter</title></head><body><p>Starts counted: " +
+                              std::to_string(hits) + "</p></body></html>\n",
+                          kHtml);
+        });
+        s.Get("/demo/echo", [](const Request& req, Response& res) {
+            std::string text;
+            for (const auto& [name, value] : req.headers) {
+                // The library adds the peer's address as pseudo headers.
+                if (name == "REMOTE_ADDR" || name == "REMOTE_PORT" || name == "LOCAL_ADDR" ||
+                    name == "LOCAL_PORT")
+                    continue;
+                text += name + ": " + value + "\n";
+            }
+            res.set_content(text, kText);
+        });
+        s.Get("/demo/stats", [this](const Request&, Response& res) {
+            std::size_t requests = 0;
+            {
+                std::lock_guard lock(mutex);
+                requests = log.size();
+            }
+            res.set_content("counterHits: " + std::to_string(counterHits.load()) +
+                                "\nrequests: " + std::to_string(requests) + "\n",
+                            kText);
+        });
+    }
+
+    static bool waitRunning(const httplib::Server& svr) {
+        for (int i = 0; i < 5000 && !svr.is_running(); ++i)
+            std::this_thread::sleep_for(1ms);
+        return svr.is_running();
+    }
+};
+
+Portal::Portal(Options options) : impl_(std::make_unique<Impl>(std::move(options))) {
+    setFaults(impl_->opt.faults);
+}
+
+Portal::~Portal() {
+    stop();
+}
+
+bool Portal::isValidFault(const std::string& spec) {
+    return parseFault(spec).has_value();
+}
+
+void Portal::start() {
+    Impl& d = *impl_;
+    if (d.started)
+        throw std::logic_error("the demo portal was already started");
+    d.configure(d.web, 24);
+    d.setupRoutes();
+    d.webPort = d.opt.port == 0 ? d.web.bind_to_any_port(d.opt.bind)
+                                : (d.web.bind_to_port(d.opt.bind, d.opt.port) ? d.opt.port : -1);
+    if (d.webPort <= 0)
+        throw std::runtime_error("cannot listen on " + d.opt.bind + ":" +
+                                 std::to_string(d.opt.port));
+    d.started = true;
+    d.webThread = std::thread([&d] { d.web.listen_after_bind(); });
+    Impl::waitRunning(d.web);
+
+    if (d.opt.radioBind.empty())
+        return;
+    for (int q = 0; q < 2; ++q) {
+        auto svr = std::make_unique<httplib::Server>();
+        d.configure(*svr, 8);
+        d.route(*svr, "/",
+                [&d, q](const Request& req, Response& res, bool) { d.radioStream(q, req, res); });
+        const int wanted = d.opt.radioPorts[q];
+        const int port = wanted == 0 ? svr->bind_to_any_port(d.opt.radioBind)
+                                     : (svr->bind_to_port(d.opt.radioBind, wanted) ? wanted : -1);
+        if (port <= 0) {
+            std::fprintf(stderr,
+                         "demo-portal: warning: cannot listen on %s:%d; the %s radio stream is "
+                         "off\n",
+                         d.opt.radioBind.c_str(), wanted, q == 0 ? "broadband" : "dial-up");
+            continue;
+        }
+        d.radioBound[q] = port;
+        d.radio[q] = std::move(svr);
+        httplib::Server* raw = d.radio[q].get();
+        d.radioThreads[q] = std::thread([raw] { raw->listen_after_bind(); });
+        Impl::waitRunning(*raw);
+    }
+}
+
+void Portal::stop() {
+    Impl& d = *impl_;
+    if (!d.started || d.stopped)
+        return;
+    d.stopped = true;
+    {
+        std::lock_guard lock(d.stopMutex);
+        d.stopping = true;
+    }
+    d.stopCv.notify_all();
+    d.web.stop();
+    for (auto& r : d.radio) {
+        if (r)
+            r->stop();
+    }
+    d.webThread.join();
+    for (auto& t : d.radioThreads) {
+        if (t.joinable())
+            t.join();
+    }
+}
+
+int Portal::port() const {
+    return impl_->webPort;
+}
+
+std::string Portal::baseUrl() const {
+    return impl_->base();
+}
+
+std::string Portal::radioBase() const {
+    return impl_->opt.radioBind.empty() ? std::string() : "http://" + impl_->opt.radioBind;
+}
+
+int Portal::radioPort(int quality) const {
+    return quality == 0 || quality == 1 ? impl_->radioBound[quality] : 0;
+}
+
+std::string Portal::radioUrl(int quality) const {
+    const int p = radioPort(quality);
+    return p ? radioBase() + ":" + std::to_string(p) + "/" : std::string();
+}
+
+void Portal::setFaults(std::vector<std::string> faults) {
+    std::vector<Fault> parsed;
+    for (const std::string& spec : faults) {
+        const auto f = parseFault(spec);
+        if (!f)
+            throw std::invalid_argument("unknown fault \"" + spec + "\"");
+        parsed.push_back(*f);
+    }
+    std::lock_guard lock(impl_->mutex);
+    impl_->faults = std::move(parsed);
+}
+
+int Portal::counterHits() const {
+    return impl_->counterHits.load();
+}
+
+std::vector<std::string> Portal::requestLog() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->log;
+}
+
+std::string Portal::serversIni() const {
+    const std::string b = baseUrl();
+    std::string s =
+        "[Servers]\r\nPortal=" + b + "\r\nFavoritesPage=" + b + "/users/%1/favorites/\r\n";
+    if (!radioBase().empty())
+        s += "Radio=" + radioBase() + "\r\n";
+    s += "Update=" + b + "\r\nCounter=" + b + "\r\nHomepage=" + b + "/halvane/\r\nMakerPage=" + b +
+         "/listen/maker/\r\nContactMail=contact@halvane.example\r\nSecondMail=support@halvane."
+         "example\r\n";
+    return s;
+}
+
+void Portal::writeServersIni(const std::string& path) const {
+    // Written beside the target and renamed, so a reader never sees half a file.
+    const std::string temp = path + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out << serversIni();
+        out.close();
+        if (!out)
+            throw std::runtime_error("cannot write " + temp);
+    }
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        std::remove(temp.c_str());
+        throw std::runtime_error("cannot write " + path);
+    }
+}
+
+} // namespace demo

@@ -46,6 +46,9 @@ public:
     std::string radioUrl(int quality) const; // "http://ADDR:PORT/"
 
     void setFaults(std::vector<std::string> faults); // thread-safe, at any time
+    // Whether a fault text names a known fault ("NAME" or "NAME:/PREFIX");
+    // setFaults and the constructor throw std::invalid_argument for any other.
+    static bool isValidFault(const std::string& spec);
 
     int counterHits() const;
     std::vector<std::string> requestLog() const; // "GET /path STATUS"
