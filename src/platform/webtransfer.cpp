@@ -1,1 +1,295 @@
 #include "webtransfer.h"
+
+#include "error.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkInformation>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QSaveFile>
+#include <QThread>
+#include <QUrl>
+#include <exception>
+#include <memory>
+
+namespace qv {
+
+namespace {
+
+int idleTimeoutMs = 15000;
+std::optional<bool> onlineOverride;
+
+// One manager for the user-interface thread, owned by the application object
+// so that it goes away before Qt does; a later application gets a new one.
+QNetworkAccessManager& manager() {
+    static QPointer<QNetworkAccessManager> instance;
+    if (!instance) {
+        QCoreApplication* const app = QCoreApplication::instance();
+        Q_ASSERT(app && QThread::currentThread() == app->thread());
+        instance = new QNetworkAccessManager(app);
+    }
+    return *instance;
+}
+
+// What the caller plugs into one transfer. begin and progress are the
+// caller's code: they may process events, start other transfers or throw.
+struct Hooks {
+    std::function<void(qint64 expected)> begin;
+    // Stores a piece of the body (never that of an error status); false when
+    // it cannot be stored.
+    std::function<bool(const QByteArray& chunk)> store;
+    std::function<void(qint64 received, qint64 total)> progress;
+    bool reportErrorBody = false; // begin and progress for the body of a status >= 400
+};
+
+struct Outcome {
+    bool cancelled = false; // the application is quitting
+    bool timedOut = false;
+    bool storeFailed = false;
+    std::exception_ptr hookError;
+    QNetworkReply::NetworkError error = QNetworkReply::NoError;
+    QString errorText;
+    int status = 0;
+    QString statusLine;
+    qint64 received = 0;
+    qint64 expected = -1; // announced body size, -1 when unknown
+
+    bool truncated() const { return expected >= 0 && received != expected; }
+    bool httpError() const { return status >= 400; }
+    bool failed() const {
+        return cancelled || timedOut || storeFailed || hookError || httpError() ||
+               error != QNetworkReply::NoError || truncated();
+    }
+};
+
+// The announced body size; unknown when the body arrives compressed, since
+// the manager hands it over decompressed.
+qint64 announcedSize(const QNetworkReply& reply) {
+    const QByteArray encoding = reply.rawHeader("Content-Encoding").trimmed().toLower();
+    const QVariant length = reply.header(QNetworkRequest::ContentLengthHeader);
+    if (!length.isValid() || !(encoding.isEmpty() || encoding == "identity"))
+        return -1;
+    return length.toLongLong();
+}
+
+QString statusLineOf(const QNetworkReply& reply, int status) {
+    const bool http2 = reply.attribute(QNetworkRequest::Http2WasUsedAttribute).toBool();
+    const QString reason = reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+    return QStringLiteral("%1 %2 %3")
+        .arg(http2 ? QStringLiteral("HTTP/2") : QStringLiteral("HTTP/1.1"))
+        .arg(status)
+        .arg(reason)
+        .trimmed();
+}
+
+// Runs one GET to its end in a local event loop and reports how it ended.
+Outcome runTransfer(const QUrl& url, const Hooks& hooks, QEventLoop::ProcessEventsFlags flags) {
+    QNetworkRequest request(url);
+    request.setRawHeader("Accept", "text/html, */*");
+    request.setRawHeader("User-Agent", "Mozilla/3.0 (compatible; Indy Library)");
+    // Restarted by every piece of data, so it measures silence, not length.
+    request.setTransferTimeout(idleTimeoutMs);
+
+    Outcome out;
+    QEventLoop loop;
+    bool aborting = false; // our own abort; any other cancellation is the idle time-out
+    bool inHook = false;   // the caller's code is running further up this stack
+    bool begun = false;
+    qint64 reported = -1; // received bytes of the last progress call
+
+    // Declared after the loop so that it goes first: its signals reach
+    // nothing of this frame once the frame ends.
+    const std::unique_ptr<QNetworkReply> reply(manager().get(request));
+
+    const auto stop = [&] {
+        aborting = true;
+        reply->abort();
+    };
+    // Caller's code: no exception may cross the event loop, so it is kept
+    // and raised again once the loop has returned. A progress call is skipped
+    // while an earlier one of the same transfer is still running.
+    const auto callHook = [&](const auto& hook) {
+        if (inHook || aborting)
+            return;
+        inHook = true;
+        try {
+            hook();
+        } catch (...) {
+            out.hookError = std::current_exception();
+            stop();
+        }
+        inHook = false;
+    };
+    const auto beginOnce = [&] {
+        if (begun)
+            return;
+        begun = true;
+        out.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        out.expected = announcedSize(*reply);
+        if (out.status >= 400)
+            out.statusLine = statusLineOf(*reply, out.status);
+        if (hooks.begin && (hooks.reportErrorBody || !out.httpError()))
+            callHook([&] { hooks.begin(out.expected); });
+    };
+    const auto take = [&] {
+        if (aborting || !reply->isOpen())
+            return;
+        beginOnce();
+        if (aborting)
+            return;
+        const QByteArray chunk = reply->readAll();
+        if (chunk.isEmpty())
+            return;
+        out.received += chunk.size();
+        if (!out.httpError() && hooks.store && !hooks.store(chunk)) {
+            out.storeFailed = true;
+            stop();
+        }
+    };
+    const auto report = [&] {
+        if (!hooks.progress || reported == out.received || inHook ||
+            (out.httpError() && !hooks.reportErrorBody))
+            return;
+        reported = out.received;
+        callHook([&, received = out.received] { hooks.progress(received, out.expected); });
+    };
+
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&] {
+        take();
+        report();
+    });
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+
+    if (!reply->isFinished())
+        loop.exec(flags);
+    if (!reply->isFinished()) {
+        // Only a quitting application ends the loop early.
+        out.cancelled = true;
+        stop();
+        return out;
+    }
+
+    out.error = reply->error();
+    out.errorText = reply->errorString();
+    out.timedOut = out.error == QNetworkReply::OperationCanceledError && !aborting;
+    if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) {
+        take(); // what is left, and the headers of an empty body
+        if (!out.failed())
+            report(); // the last call shows the whole body even if one was skipped
+    }
+    return out;
+}
+
+} // namespace
+
+void WebTransfer::download(const QString& url, const QString& file, const Progress& progress) {
+    const QString failure = QStringLiteral("Error downloading URL: ") + url;
+    QSaveFile target(file);
+    if (!target.open(QIODevice::WriteOnly))
+        throw Error(failure);
+
+    Hooks hooks;
+    hooks.store = [&](const QByteArray& chunk) { return target.write(chunk) == chunk.size(); };
+    hooks.progress = progress;
+    const Outcome out = runTransfer(QUrl(url), hooks, QEventLoop::AllEvents);
+
+    if (out.hookError)
+        std::rethrow_exception(out.hookError);
+    if (out.cancelled)
+        throw Cancelled(failure);
+    // Without commit() the save file leaves the old target as it was.
+    if (out.failed() || !target.commit())
+        throw Error(failure);
+}
+
+bool WebTransfer::tryDownloadToFile(const QString& url, const QString& file) {
+    QSaveFile target(file);
+    if (!target.open(QIODevice::WriteOnly))
+        return false;
+    Hooks hooks;
+    hooks.store = [&](const QByteArray& chunk) { return target.write(chunk) == chunk.size(); };
+    const Outcome out = runTransfer(QUrl(url), hooks, QEventLoop::ExcludeUserInputEvents);
+    return !out.failed() && target.commit();
+}
+
+bool WebTransfer::isOnline() {
+    if (onlineOverride)
+        return *onlineOverride;
+    static bool loadTried = false;
+    if (!QNetworkInformation::instance() && !loadTried) {
+        loadTried = true;
+        if (!QNetworkInformation::loadBackendByName(u"networkmanager") &&
+            !QNetworkInformation::loadBackendByName(u"glib"))
+            QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability);
+    }
+    // Backends report Online even where nothing is reachable, and unknown is
+    // no reason to stop trying: only an explicit Disconnected counts.
+    const QNetworkInformation* const info = QNetworkInformation::instance();
+    return !info || info->reachability() != QNetworkInformation::Reachability::Disconnected;
+}
+
+int WebTransfer::idleTimeout() {
+    return idleTimeoutMs;
+}
+
+void WebTransfer::setIdleTimeout(int milliseconds) {
+    idleTimeoutMs = milliseconds;
+}
+
+void WebTransfer::setOnlineOverride(std::optional<bool> online) {
+    onlineOverride = online;
+}
+
+HttpGet::HttpGet(QObject* parent) : QObject(parent) {}
+
+void HttpGet::connectToHost(const QString& host) {
+    host_ = host;
+}
+
+void HttpGet::disconnectFromHost() {
+    host_.clear();
+}
+
+void HttpGet::get(const QString& url, QIODevice& out) {
+    QUrl target(url);
+    if (target.isRelative() && !host_.isEmpty())
+        target = QUrl(QStringLiteral("http://") + host_ + QLatin1Char('/')).resolved(target);
+    if (!target.host().isEmpty())
+        host_ = target.host();
+
+    QString writeError;
+    Hooks hooks;
+    hooks.reportErrorBody = true; // an error page is read to its end but never kept
+    hooks.begin = [this](qint64 expected) { emit workBegin(expected); };
+    hooks.store = [&](const QByteArray& chunk) {
+        if (out.write(chunk) == chunk.size())
+            return true;
+        writeError = out.errorString();
+        return false;
+    };
+    hooks.progress = [this](qint64 received, qint64) { emit work(received); };
+    const Outcome result = runTransfer(target, hooks, QEventLoop::AllEvents);
+
+    if (result.hookError)
+        std::rethrow_exception(result.hookError);
+    if (result.cancelled)
+        throw Cancelled(QStringLiteral("Transfer cancelled: ") + url);
+    if (result.storeFailed)
+        throw Error(QStringLiteral("Cannot write the downloaded file: ") + writeError);
+    if (result.timedOut)
+        throw Error(QStringLiteral("Transfer timed out: no data for %1 ms").arg(idleTimeoutMs));
+    if (result.httpError())
+        throw Error(result.statusLine);
+    if (result.error != QNetworkReply::NoError)
+        throw Error(result.errorText);
+    if (result.truncated())
+        throw Error(QStringLiteral("Connection closed after %1 of %2 bytes")
+                        .arg(result.received)
+                        .arg(result.expected));
+    emit workEnd();
+}
+
+} // namespace qv
