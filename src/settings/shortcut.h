@@ -19,10 +19,10 @@ inline constexpr Value kAlt = 0x8000;
 inline constexpr Value kKeyMask = 0x1FFF;
 
 struct Key {
-    Value code;          // virtual-key code
-    const char* name;    // stored name ("A", "F5", "PgUp", "Num *", ...)
-    int qtKey;           // Qt::Key
-    bool keypad;         // Qt reports it with Qt::KeypadModifier
+    Value code;           // virtual-key code
+    const char* name;     // stored name ("A", "F5", "PgUp", "Num *", ...)
+    int qtKey;            // Qt::Key
+    bool keypad;          // Qt reports it with Qt::KeypadModifier
     std::uint32_t keysym; // X11 keysym
 };
 
