@@ -11,7 +11,8 @@ namespace {
 class BoxSink : public MessageSink {
 public:
     void show(const MessageRecord& m) override {
-        QMessageBox box(icon(m.kind), m.title, m.text, QMessageBox::Ok, QApplication::activeWindow());
+        QMessageBox box(icon(m.kind), m.title, m.text, QMessageBox::Ok,
+                        QApplication::activeWindow());
         box.exec();
     }
     bool ask(const MessageRecord& m) override {
@@ -47,15 +48,21 @@ void post(MessageKind kind, const QString& title, const QString& text) {
 } // namespace
 
 namespace messages {
-void plain(const QString& text) { post(MessageKind::Plain, kAppTitle, text); }
+void plain(const QString& text) {
+    post(MessageKind::Plain, kAppTitle, text);
+}
 void information(const QString& text) {
     post(MessageKind::Information, QStringLiteral("Information"), text);
 }
-void warning(const QString& text) { post(MessageKind::Warning, QStringLiteral("Warning"), text); }
+void warning(const QString& text) {
+    post(MessageKind::Warning, QStringLiteral("Warning"), text);
+}
 bool question(const QString& text) {
     return sink->ask({MessageKind::Question, QStringLiteral("Warning"), text});
 }
-void error(const QString& text) { post(MessageKind::Error, kAppTitle, text); }
+void error(const QString& text) {
+    post(MessageKind::Error, kAppTitle, text);
+}
 
 MessageSink* setSink(MessageSink* next) {
     MessageSink* previous = sink == &realBoxes ? nullptr : sink;
@@ -66,9 +73,13 @@ MessageSink* setSink(MessageSink* next) {
 
 MessageRecorder::MessageRecorder() : previous_(messages::setSink(this)) {}
 
-MessageRecorder::~MessageRecorder() { messages::setSink(previous_); }
+MessageRecorder::~MessageRecorder() {
+    messages::setSink(previous_);
+}
 
-void MessageRecorder::show(const MessageRecord& message) { records.append(message); }
+void MessageRecorder::show(const MessageRecord& message) {
+    records.append(message);
+}
 
 bool MessageRecorder::ask(const MessageRecord& question) {
     records.append(question);

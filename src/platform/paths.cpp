@@ -17,12 +17,22 @@ QString exeDir() {
     return exeOverride.isEmpty() ? QCoreApplication::applicationDirPath() : exeOverride;
 }
 
-QString workDir() { return workOverride.isEmpty() ? QDir::currentPath() : workOverride; }
+QString workDir() {
+    return workOverride.isEmpty() ? QDir::currentPath() : workOverride;
+}
 
-void setExeDir(const QString& dir) { exeOverride = dir; }
-void setWorkDir(const QString& dir) { workOverride = dir; }
+void setExeDir(const QString& dir) {
+    exeOverride = dir;
+}
+void setWorkDir(const QString& dir) {
+    workOverride = dir;
+}
 
-QString exeFile(const QString& relative) { return join(exeDir(), relative); }
-QString workFile(const QString& relative) { return join(workDir(), relative); }
+QString exeFile(const QString& relative) {
+    return join(exeDir(), relative);
+}
+QString workFile(const QString& relative) {
+    return join(workDir(), relative);
+}
 
 } // namespace qv::paths

@@ -55,7 +55,9 @@ const Servers& Servers::current() {
     return *loaded;
 }
 
-void Servers::setCurrent(const Servers& servers) { loaded = servers; }
+void Servers::setCurrent(const Servers& servers) {
+    loaded = servers;
+}
 
 QString Servers::favoritesAddress(const QString& loginName) const {
     QString address = favoritesPage;

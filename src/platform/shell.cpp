@@ -28,7 +28,8 @@ QUrl resolve(const QString& address, const QString& portalBase) {
     const QString scheme = url.scheme().toLower();
     if (scheme == QLatin1String("mailto"))
         return url.path().isEmpty() ? QUrl() : url;
-    if ((scheme == QLatin1String("http") || scheme == QLatin1String("https")) && !url.host().isEmpty())
+    if ((scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
+        !url.host().isEmpty())
         return url;
     return {};
 }

@@ -14,10 +14,13 @@ QString fromBytes(const QByteArray& bytes) {
     return QString::fromLatin1(zero < 0 ? bytes : bytes.left(zero));
 }
 
-QByteArray toBytes(const QString& holder) { return holder.toLatin1(); }
+QByteArray toBytes(const QString& holder) {
+    return holder.toLatin1();
+}
 
 QString openErrorText(const QString& path, const QString& reason) {
-    return QStringLiteral("Cannot open file \"%1\". %2").arg(QFileInfo(path).absoluteFilePath(), reason);
+    return QStringLiteral("Cannot open file \"%1\". %2")
+        .arg(QFileInfo(path).absoluteFilePath(), reason);
 }
 
 QString loadFile(const QString& path) {
@@ -62,6 +65,8 @@ QString display(const QString& holder) {
     return utf8.hasError() ? holder : decoded;
 }
 
-QString fromUser(const QString& typed) { return QString::fromLatin1(typed.toUtf8()); }
+QString fromUser(const QString& typed) {
+    return QString::fromLatin1(typed.toUtf8());
+}
 
 } // namespace qv::text

@@ -59,7 +59,8 @@ private slots:
             text::saveFile(missing, QStringLiteral("x"));
             QFAIL("no error");
         } catch (const Error& e) {
-            QVERIFY(e.text().startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(missing)));
+            QVERIFY(
+                e.text().startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(missing)));
         }
     }
 
@@ -69,7 +70,8 @@ private slots:
         writeAll(path, "old\r\n");
         // Writing over a directory fails at commit; the file beside it must survive untouched.
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub.qvl")));
-        QVERIFY_THROWS_EXCEPTION(Error, text::saveFile(dir.filePath(QStringLiteral("sub.qvl")), "x"));
+        QVERIFY_THROWS_EXCEPTION(Error,
+                                 text::saveFile(dir.filePath(QStringLiteral("sub.qvl")), "x"));
         QCOMPARE(readAll(path), QByteArray("old\r\n"));
         text::saveFile(path, QStringLiteral("new"));
         QCOMPARE(readAll(path), QByteArray("new"));
@@ -98,15 +100,18 @@ private slots:
         QCOMPARE(text::display(utf8Holder), QStringLiteral("Café Nocturne"));
         const QString latin1Holder = text::fromBytes("Caf\xe9");
         QCOMPARE(text::display(latin1Holder), QStringLiteral("Café"));
-        QCOMPARE(text::display(QStringLiteral("Rock &amp; Roll")), QStringLiteral("Rock &amp; Roll"));
+        QCOMPARE(text::display(QStringLiteral("Rock &amp; Roll")),
+                 QStringLiteral("Rock &amp; Roll"));
         QCOMPARE(text::display(text::fromUser(QStringLiteral("Żółw"))), QStringLiteral("Żółw"));
     }
 
     void pathsAreInjectable() {
         paths::setExeDir(QStringLiteral("/tmp/inst"));
         paths::setWorkDir(QStringLiteral("/tmp/work"));
-        QCOMPARE(paths::exeFile(QStringLiteral("settings.ini")), QStringLiteral("/tmp/inst/settings.ini"));
-        QCOMPARE(paths::workFile(QStringLiteral("./temp/text.txt")), QStringLiteral("/tmp/work/temp/text.txt"));
+        QCOMPARE(paths::exeFile(QStringLiteral("settings.ini")),
+                 QStringLiteral("/tmp/inst/settings.ini"));
+        QCOMPARE(paths::workFile(QStringLiteral("./temp/text.txt")),
+                 QStringLiteral("/tmp/work/temp/text.txt"));
         paths::setExeDir({});
         paths::setWorkDir({});
         QCOMPARE(paths::exeDir(), QCoreApplication::applicationDirPath());
@@ -116,11 +121,14 @@ private slots:
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("expected");
         const QString base = QStringLiteral("http://127.0.0.1:8080");
-        QTest::newRow("http") << "http://127.0.0.1:8080/listen/0180001/" << "http://127.0.0.1:8080/listen/0180001/";
-        QTest::newRow("https") << "https://example.org/a" << "https://example.org/a";
+        QTest::newRow("http") << "http://127.0.0.1:8080/listen/0180001/"
+                              << "http://127.0.0.1:8080/listen/0180001/";
+        QTest::newRow("https") << "https://example.org/a"
+                               << "https://example.org/a";
         QTest::newRow("relative") << "/listen/0180027/" << base + "/listen/0180027/";
         QTest::newRow("relative no slash") << "listen/0180027/" << base + "/listen/0180027/";
-        QTest::newRow("mailto") << "mailto:contact@halvane.example" << "mailto:contact@halvane.example";
+        QTest::newRow("mailto") << "mailto:contact@halvane.example"
+                                << "mailto:contact@halvane.example";
         QTest::newRow("javascript") << "javascript:alert(1)" << QString();
         QTest::newRow("file") << "file:///etc/passwd" << QString();
         QTest::newRow("exec-like") << "/usr/bin/xterm" << base + "/usr/bin/xterm";
@@ -160,14 +168,16 @@ private slots:
         const QString ini = dir.filePath(QStringLiteral("servers.ini"));
         QCOMPARE(Servers::load(ini).portal, Servers::defaults().portal);
         writeAll(ini, "[Servers]\r\nPortal=http://127.0.0.1:5000/\r\n"
-                      "FavoritesPage=http://127.0.0.1:5000/users/%1/favorites/\r\nRadio=http://127.0.0.2\r\n");
+                      "FavoritesPage=http://127.0.0.1:5000/users/%1/favorites/\r\nRadio=http://"
+                      "127.0.0.2\r\n");
         const Servers s = Servers::load(ini);
         QCOMPARE(s.portal, QStringLiteral("http://127.0.0.1:5000"));
         QCOMPARE(s.favoritesAddress(QStringLiteral("alice")),
                  QStringLiteral("http://127.0.0.1:5000/users/alice/favorites/"));
         QCOMPARE(s.radioAddress(6872), QStringLiteral("http://127.0.0.2:6872/"));
         QCOMPARE(s.update, Servers::defaults().update);
-        QVERIFY(Servers::defaults().favoritesAddress("bob").endsWith(".quorvell.example/favorites/"));
+        QVERIFY(
+            Servers::defaults().favoritesAddress("bob").endsWith(".quorvell.example/favorites/"));
     }
 
     void boundaryShowsErrorsAndSwallowsCancellation() {
