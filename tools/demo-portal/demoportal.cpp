@@ -30,8 +30,9 @@ constexpr const char* kHtml = "text/html; charset=utf-8";
 constexpr const char* kText = "text/plain; charset=utf-8";
 constexpr const char* kFaultNames[] = {"slow", "hang", "http500", "truncated", "hostile"};
 constexpr std::size_t kRadioMetaInt = 8192;
-constexpr std::size_t kRadioRate = 8000;  // bytes per second
-constexpr std::size_t kRadioBurst = 4000; // sent at once so a player starts quickly
+constexpr std::size_t kRadioRate = 8000; // bytes per second
+// Sent at once: players read about 64 KiB ahead before they start a PCM stream.
+constexpr std::size_t kRadioBurst = 72000;
 constexpr std::size_t kRadioPiece = 800;
 
 struct Fault {

@@ -1,0 +1,376 @@
+// The media player: the libmpv player against the local demo portal (headless,
+// ao=null), the length format, and the scripted fake the handler tests use.
+#include "catalogue.h"
+#include "demoportal.h"
+#include "error.h"
+#include "fakemediaplayer.h"
+#include "mpvplayer.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+
+using namespace qv;
+
+namespace {
+
+constexpr int kList = 1;
+
+QString songNumber(int index) {
+    return QString::fromStdString(demo::catalogue::songNumber(kList, index));
+}
+
+QString songTitle(int index) {
+    return QStringLiteral("Demo Song ") + songNumber(index);
+}
+
+#define REQUIRE_LIBMPV()                                                                           \
+    if (!MpvPlayer::available())                                                                   \
+    QSKIP("libmpv cannot be loaded on this machine")
+
+// Collects StatusChange texts, each of which should be a change.
+class StatusLog : public QObject {
+public:
+    explicit StatusLog(MediaPlayer& player) {
+        connect(&player, &MediaPlayer::StatusChange, this,
+                [this, &player] { texts.append(player.status()); });
+    }
+    bool allChanges() const {
+        for (qsizetype i = 1; i < texts.size(); ++i) {
+            if (texts[i] == texts[i - 1])
+                return false;
+        }
+        return true;
+    }
+    QStringList texts;
+};
+
+} // namespace
+
+class TestMpvPlayer : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void formatsDurations_data();
+    void formatsDurations();
+    void fakeRecordsRequestsAndFails();
+
+    void nothingOpenedYet();
+    void playsPausesSeeksAndSetsVolume();
+    void songEndsStopped();
+    void unreachableAddressFails_data();
+    void unreachableAddressFails();
+    void newAddressReplacesCurrentOne();
+    void playlistAddressSkipsFailedEntries();
+    void radioStreamHasNoLength();
+    void destroyedWhilePlaying();
+    void rejectedOptionThrows();
+
+private:
+    QString songUrl(int index) const {
+        return QString::fromStdString(portal_->baseUrl()) + "/audio/download/" + songNumber(index);
+    }
+
+    std::unique_ptr<demo::Portal> portal_;
+};
+
+void TestMpvPlayer::initTestCase() {
+    demo::Options options;
+    options.radioBind = "127.0.0.2";
+    options.radioPorts[0] = options.radioPorts[1] = 0; // free ports: tests may run side by side
+    portal_ = std::make_unique<demo::Portal>(options);
+    portal_->start();
+    QCOMPARE(demo::catalogue::songSeconds(songNumber(1).toStdString()), 3);
+    QCOMPARE(demo::catalogue::songSeconds(songNumber(58).toStdString()), 60);
+}
+
+void TestMpvPlayer::formatsDurations_data() {
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("zero") << 0.0 << "";
+    QTest::newRow("negative") << -3.0 << "";
+    QTest::newRow("not a number") << std::nan("") << "";
+    QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << "";
+    QTest::newRow("under a second") << 0.4 << "00:00";
+    QTest::newRow("rounded down") << 59.99 << "00:59";
+    QTest::newRow("a minute") << 60.0 << "01:00";
+    QTest::newRow("longest two-digit") << 5999.0 << "99:59";
+    QTest::newRow("three-digit minutes") << 6000.5 << "100:00";
+}
+
+void TestMpvPlayer::formatsDurations() {
+    QFETCH(double, seconds);
+    QFETCH(QString, text);
+    QCOMPARE(MediaPlayer::formatDuration(seconds), text);
+}
+
+void TestMpvPlayer::fakeRecordsRequestsAndFails() {
+    FakeMediaPlayer fake;
+    QSignalSpy statusChanges(&fake, &MediaPlayer::StatusChange);
+    QCOMPARE(fake.playState(), 0);
+
+    fake.setUrl("http://a/1");
+    QCOMPARE(fake.urls, QStringList{"http://a/1"});
+    QCOMPARE(fake.url(), "http://a/1");
+    QCOMPARE(fake.playState(), 3);
+    QCOMPARE(fake.status(), "Opening...");
+    QCOMPARE(statusChanges.count(), 1);
+
+    fake.pause();
+    QCOMPARE(fake.playState(), 2);
+    QCOMPARE(fake.status(), "Paused");
+    fake.play();
+    QCOMPARE(fake.playState(), 3);
+    QCOMPARE(fake.status(), "Playing");
+    QCOMPARE(fake.pauseCalls, 1);
+    QCOMPARE(fake.playCalls, 1);
+    QCOMPARE(statusChanges.count(), 3);
+
+    fake.setDuration(61);
+    QCOMPARE(fake.durationString(), "01:01");
+    fake.setCurrentPosition(-4);
+    QCOMPARE(fake.currentPosition(), 0.0);
+    fake.setCurrentPosition(70);
+    QCOMPARE(fake.currentPosition(), 61.0);
+    fake.setVolume(110);
+    QCOMPARE(fake.volume(), 100);
+    fake.setVolume(-10);
+    QCOMPARE(fake.volume(), 0);
+    QCOMPARE(fake.positionRequests, (QList<double>{-4, 70}));
+    QCOMPARE(fake.volumeRequests, (QList<int>{110, -10}));
+
+    // One failure only, and the failed call changes nothing.
+    fake.failNextCall("broken");
+    try {
+        fake.setUrl("http://a/2");
+        QFAIL("no error");
+    } catch (const Error& e) {
+        QCOMPARE(e.text(), "broken");
+    }
+    QCOMPARE(fake.urls.size(), 1);
+    fake.setUrl("http://a/2");
+    QCOMPARE(fake.url(), "http://a/2");
+}
+
+void TestMpvPlayer::nothingOpenedYet() {
+    MpvPlayer player(nullptr, {"ao=null"});
+    QCOMPARE(player.playState(), 0);
+    QCOMPARE(player.volume(), 50);
+    // Harmless before anything was opened, and the engine need not run.
+    player.pause();
+    player.play();
+    player.setCurrentPosition(12);
+    player.setVolume(110);
+    QCOMPARE(player.volume(), 100);
+    player.setVolume(-10);
+    QCOMPARE(player.volume(), 0);
+    QCOMPARE(player.playState(), 0);
+    QCOMPARE(player.currentPosition(), 0.0);
+    QCOMPARE(player.duration(), 0.0);
+    QCOMPARE(player.durationString(), QString());
+    QCOMPARE(player.name(), QString());
+}
+
+void TestMpvPlayer::playsPausesSeeksAndSetsVolume() {
+    REQUIRE_LIBMPV();
+    MpvPlayer player(nullptr, {"ao=null"});
+    StatusLog log(player);
+    QSignalSpy taken(&player, &MediaPlayer::CurrentItemChange);
+    const QString url = songUrl(58);
+
+    player.setUrl(url);
+    QCOMPARE(player.url(), url);
+    QCOMPARE(player.status(), "Opening...");
+    QCOMPARE(player.playState(), 3);
+    QTRY_COMPARE_WITH_TIMEOUT(taken.count(), 1, 5000);
+    QCOMPARE(player.duration(), 60.0);
+    QCOMPARE(player.durationString(), "01:00");
+    QCOMPARE(player.name(), songTitle(58));
+    QTRY_VERIFY_WITH_TIMEOUT(player.currentPosition() > 0.3, 3000);
+    QCOMPARE(player.status(), "Playing");
+    QCOMPARE(player.playState(), 3);
+
+    player.pause();
+    QCOMPARE(player.playState(), 2);
+    QCOMPARE(player.status(), "Paused");
+    QTest::qWait(150); // the last position reports before the pause took hold
+    const double held = player.currentPosition();
+    QTest::qWait(400);
+    QVERIFY2(std::abs(player.currentPosition() - held) < 0.05,
+             qPrintable(QString("%1 -> %2").arg(held).arg(player.currentPosition())));
+
+    player.play();
+    QCOMPARE(player.playState(), 3);
+    QCOMPARE(player.status(), "Playing");
+    QTRY_VERIFY_WITH_TIMEOUT(player.currentPosition() > held + 0.2, 2000);
+
+    player.setCurrentPosition(30);
+    QTRY_VERIFY_WITH_TIMEOUT(player.currentPosition() >= 30 && player.currentPosition() < 31.5,
+                             2000);
+    player.setCurrentPosition(-5); // clamped to the start
+    QTRY_VERIFY_WITH_TIMEOUT(player.currentPosition() < 1.5, 2000);
+    QCOMPARE(player.playState(), 3);
+
+    player.setVolume(110);
+    QCOMPARE(player.volume(), 100);
+    player.setVolume(-10);
+    QCOMPARE(player.volume(), 0);
+    player.setVolume(35);
+    QCOMPARE(player.volume(), 35);
+
+    QCOMPARE(taken.count(), 1); // seeking takes up no new media
+    QCOMPARE(log.texts.first(), "Opening...");
+    QVERIFY2(log.allChanges(), qPrintable(log.texts.join(" | ")));
+}
+
+void TestMpvPlayer::songEndsStopped() {
+    REQUIRE_LIBMPV();
+    MpvPlayer player(nullptr, {"ao=null"});
+    StatusLog log(player);
+    QSignalSpy taken(&player, &MediaPlayer::CurrentItemChange);
+    player.setUrl(songUrl(1));
+    QTRY_COMPARE_WITH_TIMEOUT(taken.count(), 1, 3000);
+    QCOMPARE(player.durationString(), "00:03");
+    QCOMPARE(player.playState(), 3);
+
+    QTRY_COMPARE_WITH_TIMEOUT(player.playState(), 1, 6000);
+    QCOMPARE(player.status(), "Media ended");
+    QCOMPARE(log.texts.last(), "Media ended");
+    // The ended song's facts stay readable, as the position tick reads them.
+    QCOMPARE(player.durationString(), "00:03");
+    QCOMPARE(player.name(), songTitle(1));
+    // Nothing plays that could be held or continued.
+    player.pause();
+    player.play();
+    QCOMPARE(player.playState(), 1);
+    QCOMPARE(taken.count(), 1);
+}
+
+void TestMpvPlayer::unreachableAddressFails_data() {
+    QTest::addColumn<QString>("url");
+    QTest::newRow("no such song") << QString("/audio/download/9999999");
+    QTest::newRow("connection refused") << QString("http://127.0.0.1:1/");
+}
+
+void TestMpvPlayer::unreachableAddressFails() {
+    REQUIRE_LIBMPV();
+    QFETCH(QString, url);
+    if (url.startsWith('/'))
+        url.prepend(QString::fromStdString(portal_->baseUrl()));
+    MpvPlayer player(nullptr, {"ao=null"});
+    QSignalSpy taken(&player, &MediaPlayer::CurrentItemChange);
+    player.setUrl(url);
+    QTRY_COMPARE_WITH_TIMEOUT(player.playState(), 1, 3000);
+    QVERIFY2(player.status().startsWith("Error: "), qPrintable(player.status()));
+    QTest::qWait(100);
+    QCOMPARE(taken.count(), 0);
+    QCOMPARE(player.durationString(), QString());
+}
+
+void TestMpvPlayer::newAddressReplacesCurrentOne() {
+    REQUIRE_LIBMPV();
+    MpvPlayer player(nullptr, {"ao=null"});
+    QSignalSpy taken(&player, &MediaPlayer::CurrentItemChange);
+    player.setUrl(songUrl(58));
+    QTRY_VERIFY_WITH_TIMEOUT(player.currentPosition() > 0.2, 3000);
+
+    // The old song's end must not stop or end the new one.
+    StatusLog log(player);
+    player.setUrl(songUrl(2));
+    QCOMPARE(player.status(), "Opening...");
+    QTRY_COMPARE_WITH_TIMEOUT(taken.count(), 2, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(player.status(), "Playing", 2000);
+    QCOMPARE(player.url(), songUrl(2));
+    QCOMPARE(player.duration(), 4.0);
+    QCOMPARE(player.name(), songTitle(2));
+    QCOMPARE(log.texts, (QStringList{"Opening...", "Playing"}));
+
+    // Replaced before it was even open: only the last address is taken up.
+    player.setUrl(songUrl(3));
+    player.setUrl(songUrl(5));
+    QTRY_COMPARE_WITH_TIMEOUT(player.status(), "Playing", 3000);
+    QTest::qWait(200);
+    QCOMPARE(taken.count(), 3);
+    QCOMPARE(player.duration(), 7.0);
+    QCOMPARE(player.name(), songTitle(5));
+    QCOMPARE(player.playState(), 3);
+}
+
+void TestMpvPlayer::playlistAddressSkipsFailedEntries() {
+    REQUIRE_LIBMPV();
+    QTemporaryDir dir;
+    QFile list(dir.filePath("radio.m3u"));
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    list.write((songUrl(1).replace(songNumber(1), "9999999") + "\n" + songUrl(1) + "\n").toUtf8());
+    list.close();
+
+    MpvPlayer player(nullptr, {"ao=null"});
+    StatusLog log(player);
+    QSignalSpy taken(&player, &MediaPlayer::CurrentItemChange);
+    player.setUrl(list.fileName());
+    QTRY_COMPARE_WITH_TIMEOUT(player.playState(), 1, 6000);
+    QCOMPARE(taken.count(), 1);
+    QCOMPARE(player.name(), songTitle(1));
+    QCOMPARE(log.texts, (QStringList{"Opening...", "Playing", "Media ended"}));
+}
+
+void TestMpvPlayer::radioStreamHasNoLength() {
+    REQUIRE_LIBMPV();
+    MpvPlayer player(nullptr, {"ao=null"});
+    QSignalSpy taken(&player, &MediaPlayer::CurrentItemChange);
+    player.setUrl(QString::fromStdString(portal_->radioUrl(0)));
+    // FFmpeg's WAV reader looks 64 KiB ahead before an endless PCM stream can
+    // start: a server without a burst of that size makes it wait in real time.
+    QTRY_COMPARE_WITH_TIMEOUT(taken.count(), 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(player.name(), "Vellwave - Demo Track 1", 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(player.currentPosition() > 0.5, 3000);
+    QCOMPARE(player.status(), "Playing");
+    QCOMPARE(player.playState(), 3);
+    QCOMPARE(player.duration(), 0.0);
+    QCOMPARE(player.durationString(), QString());
+    player.setCurrentPosition(30); // nothing to seek in
+    QCOMPARE(player.playState(), 3);
+}
+
+void TestMpvPlayer::destroyedWhilePlaying() {
+    REQUIRE_LIBMPV();
+    QElapsedTimer clock;
+    auto player = std::make_unique<MpvPlayer>(nullptr, QStringList{"ao=null"});
+    player->setUrl(songUrl(58));
+    QTRY_COMPARE_WITH_TIMEOUT(player->status(), "Playing", 3000);
+    clock.start();
+    player.reset();
+    QVERIFY(clock.elapsed() < 2000);
+
+    // While a stream is still being read before it could start.
+    player = std::make_unique<MpvPlayer>(nullptr, QStringList{"ao=null"});
+    player->setUrl(QString::fromStdString(portal_->radioUrl(1)));
+    QTest::qWait(300);
+    clock.start();
+    player.reset();
+    QVERIFY(clock.elapsed() < 2000);
+
+    // With the address just handed over and wake-ups still queued.
+    player = std::make_unique<MpvPlayer>(nullptr, QStringList{"ao=null"});
+    player->setUrl(songUrl(58));
+    player.reset();
+    QTest::qWait(200);
+}
+
+void TestMpvPlayer::rejectedOptionThrows() {
+    REQUIRE_LIBMPV();
+    MpvPlayer player(nullptr, {"ao=null", "no-such-option=1"});
+    QVERIFY_THROWS_EXCEPTION(Error, player.setUrl(songUrl(1)));
+    QCOMPARE(player.playState(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestMpvPlayer)
+#include "test_mpvplayer.moc"
