@@ -40,9 +40,10 @@ struct Fault {
     std::string prefix; // empty: every path
 };
 
-std::optional<Fault> parseFault(const std::string& spec) {
-    const auto colon = spec.find(':');
-    Fault f{spec.substr(0, colon), colon == std::string::npos ? "" : spec.substr(colon + 1)};
+std::optional<Fault> parseFault(const std::string& faultText) {
+    const auto colon = faultText.find(':');
+    Fault f{faultText.substr(0, colon),
+            colon == std::string::npos ? "" : faultText.substr(colon + 1)};
     const bool known = std::any_of(std::begin(kFaultNames), std::end(kFaultNames),
                                    [&f](const char* n) { return f.name == n; });
     if (!known || (colon != std::string::npos && (f.prefix.empty() || f.prefix[0] != '/')))
@@ -543,8 +544,8 @@ Portal::~Portal() {
     stop();
 }
 
-bool Portal::isValidFault(const std::string& spec) {
-    return parseFault(spec).has_value();
+bool Portal::isValidFault(const std::string& faultText) {
+    return parseFault(faultText).has_value();
 }
 
 void Portal::start() {
@@ -632,10 +633,10 @@ std::string Portal::radioUrl(int quality) const {
 
 void Portal::setFaults(std::vector<std::string> faults) {
     std::vector<Fault> parsed;
-    for (const std::string& spec : faults) {
-        const auto f = parseFault(spec);
+    for (const std::string& faultText : faults) {
+        const auto f = parseFault(faultText);
         if (!f)
-            throw std::invalid_argument("unknown fault \"" + spec + "\"");
+            throw std::invalid_argument("unknown fault \"" + faultText + "\"");
         parsed.push_back(*f);
     }
     std::lock_guard lock(impl_->mutex);

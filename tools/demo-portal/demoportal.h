@@ -48,7 +48,7 @@ public:
     void setFaults(std::vector<std::string> faults); // thread-safe, at any time
     // Whether a fault text names a known fault ("NAME" or "NAME:/PREFIX");
     // setFaults and the constructor throw std::invalid_argument for any other.
-    static bool isValidFault(const std::string& spec);
+    static bool isValidFault(const std::string& faultText);
 
     int counterHits() const;
     std::vector<std::string> requestLog() const; // "GET /path STATUS"
