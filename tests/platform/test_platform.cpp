@@ -3,6 +3,7 @@
 #include "paths.h"
 #include "servers.h"
 #include "shell.h"
+#include "testfiles.h"
 #include "textfile.h"
 
 #include <QDir>
@@ -11,18 +12,6 @@
 #include <QTest>
 
 using namespace qv;
-
-namespace {
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-} // namespace
 
 class TestPlatform : public QObject {
     Q_OBJECT

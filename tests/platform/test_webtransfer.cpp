@@ -1,6 +1,7 @@
 #include "catalogue.h"
 #include "demoportal.h"
 #include "error.h"
+#include "testfiles.h"
 #include "webtransfer.h"
 
 #include <QBuffer>
@@ -17,17 +18,6 @@ using qv::HttpGet;
 using qv::WebTransfer;
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 // Song i of the Jazz list, its download path and its file.
 QString songNumber(int index) {
