@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QLabel>
+#include <QMouseEvent>
+
+namespace qv {
+
+// A label that acts on a left click, for links drawn as plain text.
+class ClickLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit ClickLabel(const QString& text, QWidget* parent = nullptr) : QLabel(text, parent) {
+        setCursor(Qt::PointingHandCursor);
+    }
+
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+            emit clicked();
+        QLabel::mouseReleaseEvent(event);
+    }
+};
+
+} // namespace qv

@@ -1,0 +1,408 @@
+#include "form1.h"
+
+#include "atoms.h"
+#include "clicklabel.h"
+#include "error.h"
+#include "inifile.h"
+#include "mediaplayer.h"
+#include "paths.h"
+#include "servers.h"
+#include "skinengine.h"
+#include "textfile.h"
+#include "webtransfer.h"
+#include "secondarywindows.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+
+namespace qv {
+
+SecondaryWindows::SecondaryWindows() = default;
+SecondaryWindows::~SecondaryWindows() = default;
+
+namespace {
+
+template <typename W> W* place(W* widget, int left, int top, int width = 0, int height = 0) {
+    if (width > 0 && height > 0) {
+        widget->setGeometry(left, top, width, height);
+    } else {
+        widget->adjustSize();
+        widget->move(left, top);
+    }
+    return widget;
+}
+
+QLabel* label(const QString& text, QWidget* parent, int left, int top) {
+    return place(new QLabel(text, parent), left, top);
+}
+
+QPushButton* button(const QString& text, QWidget* parent, int left, int top, int width,
+                    int height) {
+    auto* b = new QPushButton(text, parent);
+    b->setFocusPolicy(Qt::TabFocus);
+    return place(b, left, top, width, height);
+}
+
+QComboBox* dropDown(const QString& text, const QStringList& items, QWidget* parent, int left,
+                    int top) {
+    auto* box = new QComboBox(parent);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->addItems(items);
+    box->setEditText(text);
+    return place(box, left, top, 121, 21);
+}
+
+QProgressBar* gauge(QWidget* parent, Qt::Orientation orientation, int value) {
+    auto* bar = new QProgressBar(parent);
+    bar->setOrientation(orientation);
+    bar->setRange(0, 100);
+    bar->setValue(value);
+    bar->setTextVisible(false);
+    bar->setStyleSheet(QStringLiteral("QProgressBar { border: 1px solid #808080; background: "
+                                      "white; } QProgressBar::chunk { background: navy; }"));
+    return bar;
+}
+
+QListWidget* list(QWidget* parent, int left, int top, int width, int height) {
+    auto* box = new QListWidget(parent);
+    box->setContextMenuPolicy(Qt::CustomContextMenu);
+    return place(box, left, top, width, height);
+}
+
+// Menu captions treat '&' as a mnemonic; names from files must show as written.
+QString menuCaption(const QString& name) {
+    return text::display(name).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+} // namespace
+
+Form1::Form1(std::unique_ptr<MediaPlayer> player)
+    : Timer1(new QTimer(this)), Timer2(new QTimer(this)), WindowsMediaPlayer1(player.release()),
+      WebBrowser1(new QNetworkAccessManager(this)), sSkinManager1(new SkinEngine(this)) {
+    WindowsMediaPlayer1->setParent(this);
+    setWindowTitle(kCaption);
+    setAttribute(Qt::WA_QuitOnClose, false); // closeEvent ends the program itself
+
+    QFont font = this->font();
+    font.setPixelSize(10);
+    setFont(font);
+
+    client_ = new QWidget(this);
+    client_->installEventFilter(this);
+    setCentralWidget(client_);
+    buildControls(client_);
+    buildMenus();
+
+    // The client area is fixed; only "<<" and ">>" change its width.
+    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+
+    Timer1->setInterval(2000);
+    Timer2->setInterval(1000);
+
+    sSkinManager1->SkinDirectory = paths::exeFile(QStringLiteral("skins"));
+}
+
+Form1::~Form1() { FormDestroy(); }
+
+void Form1::buildControls(QWidget* c) {
+    // Left column: the search options.
+    Label1 = label(QStringLiteral("Genre"), c, 16, 16);
+    ComboBox1 = dropDown(QStringLiteral("Select genre"), {}, c, 16, 32);
+    sCheckBox3 = place(new QCheckBox(QStringLiteral("more..."), c), 16, 56);
+    Label10 = label(QStringLiteral("Playmode:"), c, 16, 88);
+    sComboBox1 = dropDown(QStringLiteral("Top rated"),
+                          {QStringLiteral("Top rated"), QStringLiteral("Title"),
+                           QStringLiteral("Recently added")},
+                          c, 16, 104);
+    Label20 = label(QStringLiteral("Results"), c, 16, 144);
+    sComboBox2 = dropDown(QStringLiteral("50"),
+                          {QStringLiteral("50"), QStringLiteral("100"), QStringLiteral("150"),
+                           QStringLiteral("200")},
+                          c, 16, 160);
+    Label11 = label(QStringLiteral("Start from Page:"), c, 16, 200);
+    sEdit1 = place(new QLineEdit(QStringLiteral("1"), c), 16, 216, 73, 21);
+    sBitBtn15 = button(QStringLiteral("Setting"), c, 16, 272, 121, 41);
+
+    // Middle: search, song commands, player.
+    sBitBtn5 = button(QStringLiteral("Search"), c, 168, 16, 81, 41);
+    Label3 = label(QStringLiteral("Status:"), c, 168, 64);
+    Label4 = new QLabel(QStringLiteral("Waiting..."), c);
+    QFont italic = Label4->font();
+    italic.setItalic(true);
+    Label4->setFont(italic);
+    place(Label4, 204, 64, 200, 14); // clear of "Status:" in this font
+    sGauge3 = place(gauge(c, Qt::Horizontal, 0), 168, 80, 89, 9);
+    sBitBtn8 = button(QStringLiteral("Download Song"), c, 272, 8, 105, 41);
+    sBitBtn9 = button(QStringLiteral("Check out on Quorvell"), c, 272, 56, 121, 41);
+    sLabelFX1 = label(QStringLiteral("Player:"), c, 168, 120);
+    sBitBtn3 = button(QStringLiteral("Play"), c, 168, 144, 89, 37);
+    sBitBtn4 = button(QStringLiteral("Pause"), c, 270, 144, 89, 37);
+    sBitBtn11 = button(QStringLiteral("Resume"), c, 270, 144, 89, 37);
+    sBitBtn11->hide();
+    sBitBtn2 = button(QStringLiteral("Previous"), c, 168, 192, 89, 37);
+    sBitBtn1 = button(QStringLiteral("Next"), c, 270, 192, 89, 37);
+    sBitBtn6 = button(QString(), c, 371, 127, 25, 25);
+    sBitBtn6->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
+    sBitBtn6->setToolTip(QStringLiteral("Volume up"));
+    sBitBtn7 = button(QString(), c, 371, 232, 25, 25);
+    sBitBtn7->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
+    sBitBtn7->setToolTip(QStringLiteral("Volume down"));
+    sGauge1 = place(gauge(c, Qt::Vertical, 50), 372, 151, 22, 82);
+    Label2 = label(QStringLiteral("Now playing:"), c, 168, 256);
+    QFont bold = Label2->font();
+    bold.setBold(true);
+    Label2->setFont(bold);
+    Label2->adjustSize();
+    Label9 = place(new QLabel(QStringLiteral("Loading..."), c), 168, 272, 236, 14);
+    sGauge2 = place(gauge(c, Qt::Horizontal, 0), 168, 288, 161, 17);
+    Label16 = label(QStringLiteral("0:00"), c, 335, 289);
+    Label17 = label(QStringLiteral("/"), c, 359, 289);
+    Label15 = label(QStringLiteral("0:00"), c, 367, 289);
+
+    const QString speedStyle = QStringLiteral(
+        "QToolButton { color: white; background: #46546e; border: none; font-weight: bold; }"
+        "QToolButton:hover { background: #5b6d8e; }");
+    SpeedButton2 = place(new QToolButton(c), 408, 67, 17, 220);
+    SpeedButton2->setText(QStringLiteral("<<"));
+    SpeedButton2->setAutoRaise(true);
+    SpeedButton2->setStyleSheet(speedStyle);
+    SpeedButton3 = place(new QToolButton(c), 408, 67, 17, 220);
+    SpeedButton3->setText(QStringLiteral(">>"));
+    SpeedButton3->setAutoRaise(true);
+    SpeedButton3->setStyleSheet(speedStyle);
+    SpeedButton3->hide();
+    connect(SpeedButton2, &QToolButton::clicked, this, &Form1::SpeedButton2Click);
+    connect(SpeedButton3, &QToolButton::clicked, this, &Form1::SpeedButton3Click);
+
+    // Right-hand panel: the three lists and the play modes. sListBox2 lies
+    // behind ListBox1, so the search results are the shown list at start.
+    Label5 = label(QStringLiteral("Playlist:"), c, 424, 16);
+    sButton2 = button(QStringLiteral("Normal"), c, 424, 34, 47, 25);
+    sButton4 = button(QStringLiteral("Own Playlist"), c, 471, 34, 72, 25);
+    sButton3 = button(QStringLiteral("Favorite songs"), c, 543, 34, 76, 25);
+    sListBox2 = list(c, 424, 86, 185, 203);
+    ListBox1 = list(c, 424, 67, 185, 222);
+    sListBox1 = list(c, 428, 120, 177, 168);
+    sListBox1->hide();
+    sComboBox3 = new QComboBox(c);
+    sComboBox3->setEditable(true);
+    sComboBox3->setInsertPolicy(QComboBox::NoInsert);
+    sComboBox3->setEditText(QStringLiteral("Standart Playlist"));
+    place(sComboBox3, 428, 96, 117, 21);
+    sComboBox3->hide();
+    sBitBtn12 = button(QStringLiteral("New playlist"), c, 426, 69, 84, 25);
+    sBitBtn12->hide();
+    sBitBtn13 = button(QStringLiteral("Delete playlist"), c, 512, 69, 95, 25);
+    sBitBtn13->hide();
+    sBitBtn14 = button(QStringLiteral("Refresh"), c, 424, 66, 185, 21);
+    sBitBtn14->hide();
+    sCheckBox1 = place(new QCheckBox(QStringLiteral("Random Playback"), c), 431, 291);
+
+    // Bottom bar: the credit link and the update indicators at its right end.
+    sPanel1 = new QFrame(c);
+    sPanel1->setFrameShape(QFrame::StyledPanel);
+    sPanel1->setAutoFillBackground(true);
+    place(sPanel1, -16, 324, 649, 37);
+    sLabelFX2 = place(new ClickLabel(QStringLiteral("Halvane Entertainment"), sPanel1), 20, 4, 160,
+                      20);
+    const int indicatorLeft = 448;
+    Image1 = place(new QLabel(sPanel1), indicatorLeft - 20, 6, 16, 16);
+    Image1->setPixmap(style()->standardIcon(QStyle::SP_DialogApplyButton).pixmap(16, 16));
+    Image1->hide();
+    Image2 = place(new QLabel(sPanel1), indicatorLeft - 20, 6, 16, 16);
+    Image2->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16, 16));
+    Image2->hide();
+    sButton5 = button(QStringLiteral("Updates available - click here!"), sPanel1, indicatorLeft,
+                      3, 180, 22);
+    sButton5->hide();
+    sBitBtn10 = button(QStringLiteral("Updates deactivated"), sPanel1, indicatorLeft, 3, 180, 22);
+    sBitBtn10->hide();
+    sButton7 = button(QStringLiteral("CONNECTION ERROR"), sPanel1, indicatorLeft, 3, 180, 22);
+    sButton7->setStyleSheet(QStringLiteral("color: red;"));
+    sButton7->hide();
+    Label21 = place(new QLabel(QStringLiteral("No Updates are available"), sPanel1),
+                    indicatorLeft, 6, 180, 16);
+    Label21->hide();
+}
+
+void Form1::buildMenus() {
+    QMenuBar* bar = menuBar();
+
+    File1 = bar->addMenu(QStringLiteral("File"));
+    Importplaylist1 = File1->addAction(QStringLiteral("Import playlist"));
+    exportplaylist1 = File1->addAction(QStringLiteral("Export playlist"));
+    File1->addSeparator();
+    Close1 = File1->addAction(QStringLiteral("Close"));
+    connect(Close1, &QAction::triggered, this, &Form1::Close1Click);
+
+    Playlists1 = bar->addMenu(QStringLiteral("Playlists"));
+    Addsongtocurrentplaylist1 = Playlists1->addAction(QStringLiteral("Add song to current playlist"));
+    DeletesongfromPlaylist1 = Playlists1->addAction(QStringLiteral("Delete song from Playlist"));
+    Playlists1->addSeparator();
+    Moveup2 = Playlists1->addAction(QStringLiteral("Move up"));
+    Movedown2 = Playlists1->addAction(QStringLiteral("Move down"));
+
+    Favorites1 = bar->addMenu(QStringLiteral("Favorites"));
+    Login3 = Favorites1->addAction(QStringLiteral("Login"));
+    Export1 = Favorites1->addAction(QStringLiteral("Import"));
+
+    Extras1 = bar->addMenu(QStringLiteral("Extras"));
+    ListentoVellwave1 = Extras1->addMenu(QStringLiteral("Listen to Vellwave"));
+    CableDSLT11 = ListentoVellwave1->addAction(QStringLiteral("Cable/DSL/T1"));
+    DialUp1 = ListentoVellwave1->addAction(QStringLiteral("Dial-Up"));
+    CheckoutonQuorvell1 = Extras1->addAction(QStringLiteral("Check out on QV"));
+    DownloadSong1 = Extras1->addAction(QStringLiteral("Download Song"));
+    Extras1->addSeparator();
+    Settings1 = Extras1->addAction(QStringLiteral("Settings"));
+
+    Help1 = bar->addMenu(QStringLiteral("Help"));
+    Changelog1 = Help1->addAction(QStringLiteral("Changelog"));
+    Contact1 = Help1->addAction(QStringLiteral("&Contact"));
+    About1 = Help1->addAction(QStringLiteral("About"));
+
+    PopupMenu1 = new QMenu(this);
+    Play2 = PopupMenu1->addAction(QStringLiteral("Play"));
+    Delete1 = PopupMenu1->addAction(QStringLiteral("Delete"));
+    PopupMenu1->addSeparator();
+    Moveup1 = PopupMenu1->addAction(QStringLiteral("Move up"));
+    MoveDown1 = PopupMenu1->addAction(QStringLiteral("Move down"));
+    PopupMenu1->addSeparator();
+    Download1 = PopupMenu1->addAction(QStringLiteral("Download"));
+
+    PopupMenu2 = new QMenu(this);
+    AddtoPlaylist1 = PopupMenu2->addMenu(QStringLiteral("Add to Playlist"));
+    Play1 = PopupMenu2->addAction(QStringLiteral("Play"));
+    Download2 = PopupMenu2->addAction(QStringLiteral("Download"));
+
+    PopupMenu3 = new QMenu(this);
+    Showwindow1 = PopupMenu3->addAction(QStringLiteral("Show window"));
+    QFont bold = Showwindow1->font();
+    bold.setBold(true);
+    Showwindow1->setFont(bold);
+    PopupMenu3->setDefaultAction(Showwindow1);
+    PlayPause1 = PopupMenu3->addAction(QStringLiteral("Play / Pause"));
+    Previoussong1 = PopupMenu3->addAction(QStringLiteral("Previous song"));
+    Nextsong1 = PopupMenu3->addAction(QStringLiteral("Next song"));
+    PopupMenu3->addSeparator();
+    Close2 = PopupMenu3->addAction(QStringLiteral("Close"));
+    // The tray's "Close" ends the program like "File" > "Close".
+    connect(Close2, &QAction::triggered, this, &Form1::Close1Click);
+}
+
+void Form1::FormCreate() {
+    guarded([&] {
+        const IniFile ini(paths::exeFile(QStringLiteral("settings.ini")));
+        const QString skin = QStringLiteral("Skin");
+        const QString general = QStringLiteral("General");
+
+        sSkinManager1->Active = ini.readBool(skin, QStringLiteral("Enabled"), true);
+        sSkinManager1->SkinName = ini.readString(skin, QStringLiteral("Name"),
+                                                 QStringLiteral("WMP 2008"));
+        sSkinManager1->Active = ini.readBool(skin, QStringLiteral("Enabled"), true);
+        sSkinManager1->ExtendedBorders = ini.readBool(skin, QStringLiteral("EXTBorders"), true);
+        sSkinManager1->AllowGlowing = ini.readBool(skin, QStringLiteral("Glowing"), true);
+        if (ini.readBool(skin, QStringLiteral("HUE_enabled"), true))
+            sSkinManager1->HueOffset = ini.readInteger(skin, QStringLiteral("HUE"), 0);
+
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - rect().center());
+        show();
+
+        WindowsMediaPlayer1->setVolume(50);
+
+        if (ini.readBool(general, QStringLiteral("Reportstarts"), true))
+            reportStart();
+
+        trayIconVisible = ini.readBool(general, QStringLiteral("ShowTrayicon"), true);
+        ShowTrayiconAlways = ini.readBool(general, QStringLiteral("ShowTrayicon"), true);
+        minimizeToTray = ini.readBool(general, QStringLiteral("MinimizeToTray"), true);
+
+        for (const HotkeySlot slot : {PlayPauseKey, PreviousSongKey, RestoreKey, NextSongKey})
+            hotkeyIds[slot] = atoms::add(kHotkeyAtomNames[slot]);
+
+        loadPlaylistNames();
+    });
+}
+
+// Fire and forget: the answer is never read, and a failure is never noticed.
+void Form1::reportStart() {
+    QNetworkRequest request(
+        QUrl(Servers::current().counter + QStringLiteral("/radioplayer/counter.htm")));
+    request.setTransferTimeout(WebTransfer::idleTimeout());
+    QNetworkReply* reply = WebBrowser1->get(request);
+    connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
+}
+
+void Form1::loadPlaylistNames() {
+    playlists.clear();
+    playlists = text::loadFile(paths::workFile(QStringLiteral("Playlists/playlists.ini")));
+    const QStringList names = text::lines(playlists);
+
+    sComboBox3->clear();
+    for (const QString& name : names)
+        sComboBox3->addItem(text::display(name), name);
+    sComboBox3->setEditText(names.isEmpty() ? QString() : text::display(names.first()));
+
+    AddtoPlaylist1->clear();
+    for (qsizetype i = 0; i < names.size(); ++i)
+        AddtoPlaylist1->addAction(menuCaption(names[i]))->setData(int(i));
+}
+
+void Form1::FormClick() {
+    if (windows.form13)
+        windows.form13->sBitBtn1Click();
+}
+
+void Form1::Close1Click() { close(); }
+
+void Form1::FormDestroy() {
+    for (const HotkeySlot slot : {PlayPauseKey, NextSongKey, PreviousSongKey, RestoreKey}) {
+        atoms::remove(hotkeyIds[slot]);
+        hotkeyIds[slot] = 0;
+    }
+}
+
+void Form1::SpeedButton2Click() {
+    setFixedWidth(kCollapsedWidth);
+    SpeedButton2->hide();
+    SpeedButton3->show();
+}
+
+void Form1::SpeedButton3Click() {
+    setFixedWidth(kExpandedWidth);
+    SpeedButton2->show();
+    SpeedButton3->hide();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    // Closing the main window ends the program, whatever other windows are
+    // open. A transfer running meanwhile ends as cancelled, and its handler
+    // unwinds before any window is destroyed.
+    event->accept();
+    QCoreApplication::quit();
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client_ && event->type() == QEvent::MouseButtonPress)
+        FormMouseDown();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace qv

@@ -1,0 +1,247 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QNetworkAccessManager;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+class QToolButton;
+
+namespace qv {
+
+class MediaPlayer;
+class SkinEngine;
+class ClickLabel;
+
+class AboutBox;
+class Form3;
+class Form5;
+class Form9;
+class Form10;
+class Form11;
+class Form12;
+class Form13;
+class Form14;
+class Form15;
+class Form16;
+class Form17;
+
+// The secondary windows, created once at start-up in this order and owned by
+// the main window. They are top-level windows of their own: disabling the
+// main window must not disable them.
+struct SecondaryWindows {
+    std::unique_ptr<AboutBox> aboutBox;
+    std::unique_ptr<Form5> form5;
+    std::unique_ptr<Form3> form3;
+    std::unique_ptr<Form9> form9;
+    std::unique_ptr<Form10> form10;
+    std::unique_ptr<Form11> form11;
+    std::unique_ptr<Form12> form12;
+    std::unique_ptr<Form13> form13;
+    std::unique_ptr<Form14> form14;
+    std::unique_ptr<Form15> form15;
+    std::unique_ptr<Form16> form16;
+    std::unique_ptr<Form17> form17;
+
+    SecondaryWindows();
+    ~SecondaryWindows();
+    SecondaryWindows(const SecondaryWindows&) = delete;
+    SecondaryWindows& operator=(const SecondaryWindows&) = delete;
+};
+
+// The main window: every control, the hidden holders that are the program's
+// working state, and the handlers. Each subsystem defines its handlers in its
+// own folder; this header lists them all in one place.
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    static inline const QString kCaption = QStringLiteral("Quorvell Music Player 1.36");
+    static constexpr int kClientWidth = 619;
+    static constexpr int kClientHeight = 351;
+    static constexpr int kCollapsedWidth = 417;
+    static constexpr int kExpandedWidth = 625;
+
+    explicit Form1(std::unique_ptr<MediaPlayer> player);
+    ~Form1() override;
+
+    // ---- Start-up and shutdown ----
+    void FormCreate();
+    void FormShow() {}
+    void FormClick();
+    void FormMouseDown() { FormClick(); }
+    void Close1Click();
+    void FormDestroy();
+
+    // ---- Right-hand panel ----
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+
+    // ---- Visible controls (left column) ----
+    QLabel* Label1;
+    QComboBox* ComboBox1;
+    QCheckBox* sCheckBox3;
+    QLabel* Label10;
+    QComboBox* sComboBox1;
+    QLabel* Label20;
+    QComboBox* sComboBox2;
+    QLabel* Label11;
+    QLineEdit* sEdit1;
+    QPushButton* sBitBtn15;
+
+    // ---- Search and player ----
+    QPushButton* sBitBtn5;
+    QLabel* Label3;
+    QLabel* Label4; // status line
+    QProgressBar* sGauge3;
+    QPushButton* sBitBtn8;
+    QPushButton* sBitBtn9;
+    QLabel* sLabelFX1;
+    QPushButton* sBitBtn3;  // Play
+    QPushButton* sBitBtn4;  // Pause
+    QPushButton* sBitBtn11; // Resume, on top of Pause
+    QPushButton* sBitBtn2;  // Previous
+    QPushButton* sBitBtn1;  // Next
+    QPushButton* sBitBtn6;  // volume up
+    QPushButton* sBitBtn7;  // volume down
+    QProgressBar* sGauge1;  // volume
+    QLabel* Label2;
+    QLabel* Label9; // now playing
+    QProgressBar* sGauge2; // song position
+    QLabel* Label16;
+    QLabel* Label17;
+    QLabel* Label15;
+    QToolButton* SpeedButton2; // "<<"
+    QToolButton* SpeedButton3; // ">>"
+
+    // ---- Right-hand panel ----
+    QLabel* Label5;
+    QPushButton* sButton2; // Normal
+    QPushButton* sButton4; // Own Playlist
+    QPushButton* sButton3; // Favorite songs
+    QListWidget* ListBox1;
+    QListWidget* sListBox1;
+    QListWidget* sListBox2;
+    QComboBox* sComboBox3;
+    QPushButton* sBitBtn12;
+    QPushButton* sBitBtn13;
+    QPushButton* sBitBtn14;
+    QCheckBox* sCheckBox1; // Random Playback
+
+    // ---- Bottom bar ----
+    QFrame* sPanel1;
+    ClickLabel* sLabelFX2;
+    QPushButton* sButton5;
+    QPushButton* sBitBtn10;
+    QPushButton* sButton7;
+    QLabel* Label21;
+    QLabel* Image1;
+    QLabel* Image2;
+
+    // ---- Main menu ----
+    QMenu* File1;
+    QAction* Importplaylist1;
+    QAction* exportplaylist1;
+    QAction* Close1;
+    QMenu* Playlists1;
+    QAction* Addsongtocurrentplaylist1;
+    QAction* DeletesongfromPlaylist1;
+    QAction* Moveup2;
+    QAction* Movedown2;
+    QMenu* Favorites1;
+    QAction* Login3;
+    QAction* Export1;
+    QMenu* Extras1;
+    QMenu* ListentoVellwave1;
+    QAction* CableDSLT11;
+    QAction* DialUp1;
+    QAction* CheckoutonQuorvell1;
+    QAction* DownloadSong1;
+    QAction* Settings1;
+    QMenu* Help1;
+    QAction* Changelog1;
+    QAction* Contact1;
+    QAction* About1;
+
+    // ---- Context menus ----
+    QMenu* PopupMenu1; // on sListBox1
+    QAction* Play2;
+    QAction* Delete1;
+    QAction* Moveup1;
+    QAction* MoveDown1;
+    QAction* Download1;
+    QMenu* PopupMenu2; // on ListBox1 and sListBox2
+    QMenu* AddtoPlaylist1;
+    QAction* Play1;
+    QAction* Download2;
+    QMenu* PopupMenu3; // tray icon
+    QAction* Showwindow1;
+    QAction* PlayPause1;
+    QAction* Previoussong1;
+    QAction* Nextsong1;
+    QAction* Close2;
+
+    // ---- Non-visual parts ----
+    QTimer* Timer1; // now-playing line, 2000 ms
+    QTimer* Timer2; // position tick, 1000 ms
+    MediaPlayer* WindowsMediaPlayer1;
+    QNetworkAccessManager* WebBrowser1; // the start-up report
+    SkinEngine* sSkinManager1;
+
+    // ---- Hidden holders: the program's working state ----
+    QStringList ListBox2; // song links of ListBox1's rows
+    QStringList ListBox3; // song links of sListBox1's rows
+    QStringList ListBox4; // song links of sListBox2's rows
+    QString Memo1 = QStringLiteral("Memo1"); // the list page downloaded last
+    QString Memo2 = QStringLiteral("Memo2"); // lines of the current own playlist file
+    QString Memo3 = QStringLiteral("Memo3"); // the favourites page downloaded last
+    QString playlists;                       // playlist names, one per CR LF line
+    QString Edit2 = QStringLiteral("Edit2"); // link of the song played or downloaded
+    QString Edit3 = QStringLiteral("Edit3"); // duration text of the current song
+    QString Edit4 = QStringLiteral("Edit4"); // local version marker
+    QString Edit5 = QStringLiteral("Edit5"); // server's version marker
+    qint64 SpinEdit4 = 1;                    // new-song flag
+    qint64 SpinEdit8 = 0;                    // elapsed seconds within the minute
+    qint64 SpinEdit9 = 0;                    // elapsed whole minutes
+
+    // ---- Process-wide values set up at start ----
+    // Identifiers of the global hotkeys, in the order of HotkeySlot.
+    enum HotkeySlot { PlayPauseKey, NextSongKey, PreviousSongKey, RestoreKey };
+    static inline const std::array<QString, 4> kHotkeyAtomNames = {
+        QStringLiteral("HotKeyDemo1"), QStringLiteral("HotKeyDemo2"),
+        QStringLiteral("HotKeyDemo3"), QStringLiteral("HotKeyDemo4")};
+    std::array<int, 4> hotkeyIds{};
+    // Whether the tray icon stays visible after the window has been restored.
+    bool ShowTrayiconAlways = true;
+    // The tray switches as read at start, applied by the tray icon.
+    bool trayIconVisible = true;
+    bool minimizeToTray = true;
+
+    SecondaryWindows windows;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls(QWidget* client);
+    void buildMenus();
+    void loadPlaylistNames();
+    void reportStart();
+
+    QWidget* client_ = nullptr;
+};
+
+} // namespace qv

@@ -1,0 +1,39 @@
+#include "program.h"
+
+#include "form1.h"
+#include "mediaplayer.h"
+#include "messages.h"
+#include "secondarywindows.h"
+
+#include <QApplication>
+
+namespace qv {
+
+std::unique_ptr<Form1> startProgram(std::unique_ptr<MediaPlayer> player) {
+    // The application's name, not its display name: Qt would append a display
+    // name to every window caption.
+    QCoreApplication::setApplicationName(kAppTitle);
+    QGuiApplication::setDesktopFileName(QStringLiteral("qvplayer"));
+    // Closing the main window ends the program even with other windows open.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    auto form1 = std::make_unique<Form1>(std::move(player));
+    form1->FormCreate();
+
+    SecondaryWindows& w = form1->windows;
+    w.aboutBox = std::make_unique<AboutBox>(*form1);
+    w.form5 = std::make_unique<Form5>(*form1);
+    w.form3 = std::make_unique<Form3>(*form1);
+    w.form9 = std::make_unique<Form9>(*form1);
+    w.form10 = std::make_unique<Form10>(*form1);
+    w.form11 = std::make_unique<Form11>(*form1);
+    w.form12 = std::make_unique<Form12>(*form1);
+    w.form13 = std::make_unique<Form13>(*form1);
+    w.form14 = std::make_unique<Form14>(*form1);
+    w.form15 = std::make_unique<Form15>(*form1);
+    w.form16 = std::make_unique<Form16>(*form1);
+    w.form17 = std::make_unique<Form17>(*form1);
+    return form1;
+}
+
+} // namespace qv
