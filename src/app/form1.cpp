@@ -6,11 +6,11 @@
 #include "inifile.h"
 #include "mediaplayer.h"
 #include "paths.h"
+#include "secondarywindows.h"
 #include "servers.h"
 #include "skinengine.h"
 #include "textfile.h"
 #include "webtransfer.h"
-#include "secondarywindows.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProgressBar>
@@ -119,7 +120,9 @@ Form1::Form1(std::unique_ptr<MediaPlayer> player)
     sSkinManager1->SkinDirectory = paths::exeFile(QStringLiteral("skins"));
 }
 
-Form1::~Form1() { FormDestroy(); }
+Form1::~Form1() {
+    FormDestroy();
+}
 
 void Form1::buildControls(QWidget* c) {
     // Left column: the search options.
@@ -127,15 +130,15 @@ void Form1::buildControls(QWidget* c) {
     ComboBox1 = dropDown(QStringLiteral("Select genre"), {}, c, 16, 32);
     sCheckBox3 = place(new QCheckBox(QStringLiteral("more..."), c), 16, 56);
     Label10 = label(QStringLiteral("Playmode:"), c, 16, 88);
-    sComboBox1 = dropDown(QStringLiteral("Top rated"),
-                          {QStringLiteral("Top rated"), QStringLiteral("Title"),
-                           QStringLiteral("Recently added")},
-                          c, 16, 104);
+    sComboBox1 = dropDown(
+        QStringLiteral("Top rated"),
+        {QStringLiteral("Top rated"), QStringLiteral("Title"), QStringLiteral("Recently added")}, c,
+        16, 104);
     Label20 = label(QStringLiteral("Results"), c, 16, 144);
-    sComboBox2 = dropDown(QStringLiteral("50"),
-                          {QStringLiteral("50"), QStringLiteral("100"), QStringLiteral("150"),
-                           QStringLiteral("200")},
-                          c, 16, 160);
+    sComboBox2 = dropDown(
+        QStringLiteral("50"),
+        {QStringLiteral("50"), QStringLiteral("100"), QStringLiteral("150"), QStringLiteral("200")},
+        c, 16, 160);
     Label11 = label(QStringLiteral("Start from Page:"), c, 16, 200);
     sEdit1 = place(new QLineEdit(QStringLiteral("1"), c), 16, 216, 73, 21);
     sBitBtn15 = button(QStringLiteral("Setting"), c, 16, 272, 121, 41);
@@ -220,8 +223,8 @@ void Form1::buildControls(QWidget* c) {
     sPanel1->setFrameShape(QFrame::StyledPanel);
     sPanel1->setAutoFillBackground(true);
     place(sPanel1, -16, 324, 649, 37);
-    sLabelFX2 = place(new ClickLabel(QStringLiteral("Halvane Entertainment"), sPanel1), 20, 4, 160,
-                      20);
+    sLabelFX2 =
+        place(new ClickLabel(QStringLiteral("Halvane Entertainment"), sPanel1), 20, 4, 160, 20);
     const int indicatorLeft = 448;
     Image1 = place(new QLabel(sPanel1), indicatorLeft - 20, 6, 16, 16);
     Image1->setPixmap(style()->standardIcon(QStyle::SP_DialogApplyButton).pixmap(16, 16));
@@ -229,16 +232,16 @@ void Form1::buildControls(QWidget* c) {
     Image2 = place(new QLabel(sPanel1), indicatorLeft - 20, 6, 16, 16);
     Image2->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16, 16));
     Image2->hide();
-    sButton5 = button(QStringLiteral("Updates available - click here!"), sPanel1, indicatorLeft,
-                      3, 180, 22);
+    sButton5 = button(QStringLiteral("Updates available - click here!"), sPanel1, indicatorLeft, 3,
+                      180, 22);
     sButton5->hide();
     sBitBtn10 = button(QStringLiteral("Updates deactivated"), sPanel1, indicatorLeft, 3, 180, 22);
     sBitBtn10->hide();
     sButton7 = button(QStringLiteral("CONNECTION ERROR"), sPanel1, indicatorLeft, 3, 180, 22);
     sButton7->setStyleSheet(QStringLiteral("color: red;"));
     sButton7->hide();
-    Label21 = place(new QLabel(QStringLiteral("No Updates are available"), sPanel1),
-                    indicatorLeft, 6, 180, 16);
+    Label21 = place(new QLabel(QStringLiteral("No Updates are available"), sPanel1), indicatorLeft,
+                    6, 180, 16);
     Label21->hide();
 }
 
@@ -253,7 +256,8 @@ void Form1::buildMenus() {
     connect(Close1, &QAction::triggered, this, &Form1::Close1Click);
 
     Playlists1 = bar->addMenu(QStringLiteral("Playlists"));
-    Addsongtocurrentplaylist1 = Playlists1->addAction(QStringLiteral("Add song to current playlist"));
+    Addsongtocurrentplaylist1 =
+        Playlists1->addAction(QStringLiteral("Add song to current playlist"));
     DeletesongfromPlaylist1 = Playlists1->addAction(QStringLiteral("Delete song from Playlist"));
     Playlists1->addSeparator();
     Moveup2 = Playlists1->addAction(QStringLiteral("Move up"));
@@ -313,8 +317,8 @@ void Form1::FormCreate() {
         const QString general = QStringLiteral("General");
 
         sSkinManager1->Active = ini.readBool(skin, QStringLiteral("Enabled"), true);
-        sSkinManager1->SkinName = ini.readString(skin, QStringLiteral("Name"),
-                                                 QStringLiteral("WMP 2008"));
+        sSkinManager1->SkinName =
+            ini.readString(skin, QStringLiteral("Name"), QStringLiteral("WMP 2008"));
         sSkinManager1->Active = ini.readBool(skin, QStringLiteral("Enabled"), true);
         sSkinManager1->ExtendedBorders = ini.readBool(skin, QStringLiteral("EXTBorders"), true);
         sSkinManager1->AllowGlowing = ini.readBool(skin, QStringLiteral("Glowing"), true);
@@ -370,7 +374,9 @@ void Form1::FormClick() {
         windows.form13->sBitBtn1Click();
 }
 
-void Form1::Close1Click() { close(); }
+void Form1::Close1Click() {
+    close();
+}
 
 void Form1::FormDestroy() {
     for (const HotkeySlot slot : {PlayPauseKey, NextSongKey, PreviousSongKey, RestoreKey}) {
@@ -400,7 +406,10 @@ void Form1::closeEvent(QCloseEvent* event) {
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == client_ && event->type() == QEvent::MouseButtonPress)
+    // Presses that a control leaves unhandled reach the client area too; only
+    // one on the bare background counts.
+    if (watched == client_ && event->type() == QEvent::MouseButtonPress &&
+        !client_->childAt(static_cast<QMouseEvent*>(event)->position().toPoint()))
         FormMouseDown();
     return QMainWindow::eventFilter(watched, event);
 }
