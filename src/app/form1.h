@@ -118,7 +118,7 @@ public:
     QPushButton* sBitBtn7;  // volume down
     QProgressBar* sGauge1;  // volume
     QLabel* Label2;
-    QLabel* Label9; // now playing
+    QLabel* Label9;        // now playing
     QProgressBar* sGauge2; // song position
     QLabel* Label16;
     QLabel* Label17;
@@ -201,9 +201,9 @@ public:
     SkinEngine* sSkinManager1;
 
     // ---- Hidden holders: the program's working state ----
-    QStringList ListBox2; // song links of ListBox1's rows
-    QStringList ListBox3; // song links of sListBox1's rows
-    QStringList ListBox4; // song links of sListBox2's rows
+    QStringList ListBox2;                    // song links of ListBox1's rows
+    QStringList ListBox3;                    // song links of sListBox1's rows
+    QStringList ListBox4;                    // song links of sListBox2's rows
     QString Memo1 = QStringLiteral("Memo1"); // the list page downloaded last
     QString Memo2 = QStringLiteral("Memo2"); // lines of the current own playlist file
     QString Memo3 = QStringLiteral("Memo3"); // the favourites page downloaded last
@@ -220,8 +220,8 @@ public:
     // Identifiers of the global hotkeys, in the order of HotkeySlot.
     enum HotkeySlot { PlayPauseKey, NextSongKey, PreviousSongKey, RestoreKey };
     static inline const std::array<QString, 4> kHotkeyAtomNames = {
-        QStringLiteral("HotKeyDemo1"), QStringLiteral("HotKeyDemo2"),
-        QStringLiteral("HotKeyDemo3"), QStringLiteral("HotKeyDemo4")};
+        QStringLiteral("HotKeyDemo1"), QStringLiteral("HotKeyDemo2"), QStringLiteral("HotKeyDemo3"),
+        QStringLiteral("HotKeyDemo4")};
     std::array<int, 4> hotkeyIds{};
     // Whether the tray icon stays visible after the window has been restored.
     bool ShowTrayiconAlways = true;

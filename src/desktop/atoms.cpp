@@ -27,7 +27,9 @@ int add(const QString& name) {
     return id;
 }
 
-int find(const QString& name) { return table().ids.value(name, 0); }
+int find(const QString& name) {
+    return table().ids.value(name, 0);
+}
 
 void remove(int id) {
     Table& t = table();

@@ -10,7 +10,9 @@ class Form1;
 class Form12 : public QDialog {
     Q_OBJECT
 public:
-    explicit Form12(Form1& form1) : form1_(form1) { setWindowTitle(QStringLiteral("Playlist name")); }
+    explicit Form12(Form1& form1) : form1_(form1) {
+        setWindowTitle(QStringLiteral("Playlist name"));
+    }
 
 private:
     [[maybe_unused]] Form1& form1_;

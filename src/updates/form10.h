@@ -10,7 +10,9 @@ class Form1;
 class Form10 : public QDialog {
     Q_OBJECT
 public:
-    explicit Form10(Form1& form1) : form1_(form1) { setWindowTitle(QStringLiteral("Update manager")); }
+    explicit Form10(Form1& form1) : form1_(form1) {
+        setWindowTitle(QStringLiteral("Update manager"));
+    }
 
 private:
     [[maybe_unused]] Form1& form1_;

@@ -10,7 +10,9 @@ class Form1;
 class Form9 : public QDialog {
     Q_OBJECT
 public:
-    explicit Form9(Form1& form1) : form1_(form1) { setWindowTitle(QStringLiteral("Update notifier")); }
+    explicit Form9(Form1& form1) : form1_(form1) {
+        setWindowTitle(QStringLiteral("Update notifier"));
+    }
 
 private:
     [[maybe_unused]] Form1& form1_;

@@ -47,7 +47,9 @@ QStringList captions(const QMenu* menu) {
 }
 
 // What is visible of a widget on its own, whatever its window's state.
-bool shown(const QWidget* widget) { return !widget->isHidden(); }
+bool shown(const QWidget* widget) {
+    return !widget->isHidden();
+}
 
 } // namespace
 
@@ -103,12 +105,18 @@ private slots:
         // Every secondary window exists, with its caption.
         const qv::SecondaryWindows& w = form1->windows;
         const QList<QPair<QWidget*, QString>> expected = {
-            {w.aboutBox.get(), "About"},           {w.form5.get(), "Changelog"},
-            {w.form3.get(), ""},                   {w.form9.get(), "Update notifier"},
-            {w.form10.get(), "Update manager"},    {w.form11.get(), "Settings"},
-            {w.form12.get(), "Playlist name"},     {w.form13.get(), ""},
-            {w.form14.get(), "Login"},             {w.form15.get(), "Playlist name"},
-            {w.form16.get(), "Export playlist"},   {w.form17.get(), "Import Favorites"},
+            {w.aboutBox.get(), "About"},
+            {w.form5.get(), "Changelog"},
+            {w.form3.get(), ""},
+            {w.form9.get(), "Update notifier"},
+            {w.form10.get(), "Update manager"},
+            {w.form11.get(), "Settings"},
+            {w.form12.get(), "Playlist name"},
+            {w.form13.get(), ""},
+            {w.form14.get(), "Login"},
+            {w.form15.get(), "Playlist name"},
+            {w.form16.get(), "Export playlist"},
+            {w.form17.get(), "Import Favorites"},
         };
         for (const auto& [window, caption] : expected) {
             QVERIFY(window);
@@ -149,17 +157,18 @@ private slots:
         QCOMPARE(messages.records.size(), 1);
         QCOMPARE(messages.records[0].kind, qv::MessageKind::Error);
         QCOMPARE(messages.records[0].title, QStringLiteral("Quorvell Radio Player"));
-        QVERIFY2(messages.records[0].text.startsWith(
-                     QStringLiteral("Cannot open file \"%1\". ")
-                         .arg(QFileInfo(install_->path("Playlists/playlists.ini"))
-                                  .absoluteFilePath())),
-                 qPrintable(messages.records[0].text));
+        QVERIFY2(
+            messages.records[0].text.startsWith(
+                QStringLiteral("Cannot open file \"%1\". ")
+                    .arg(QFileInfo(install_->path("Playlists/playlists.ini")).absoluteFilePath())),
+            qPrintable(messages.records[0].text));
 
         // The steps before the playlists took effect; the chooser keeps its
         // initial text and has no items.
         QVERIFY(form1->isVisible());
         QCOMPARE(player_->volumeRequests, QList<int>{50});
-        QVERIFY(std::find(form1->hotkeyIds.begin(), form1->hotkeyIds.end(), 0) == form1->hotkeyIds.end());
+        QVERIFY(std::find(form1->hotkeyIds.begin(), form1->hotkeyIds.end(), 0) ==
+                form1->hotkeyIds.end());
         QCOMPARE(form1->sComboBox3->count(), 0);
         QCOMPARE(form1->sComboBox3->currentText(), QStringLiteral("Standart Playlist"));
         QVERIFY(form1->AddtoPlaylist1->actions().isEmpty());
@@ -245,11 +254,10 @@ private slots:
         QCOMPARE(captions(form1->Help1), QStringList({"Changelog", "&Contact", "About"}));
         QCOMPARE(captions(form1->PopupMenu1),
                  QStringList({"Play", "Delete", "-", "Move up", "Move down", "-", "Download"}));
-        QCOMPARE(captions(form1->PopupMenu2),
-                 QStringList({"Add to Playlist", "Play", "Download"}));
-        QCOMPARE(captions(form1->PopupMenu3), QStringList({"Show window", "Play / Pause",
-                                                           "Previous song", "Next song", "-",
-                                                           "Close"}));
+        QCOMPARE(captions(form1->PopupMenu2), QStringList({"Add to Playlist", "Play", "Download"}));
+        QCOMPARE(captions(form1->PopupMenu3),
+                 QStringList(
+                     {"Show window", "Play / Pause", "Previous song", "Next song", "-", "Close"}));
         QCOMPARE(form1->PopupMenu3->defaultAction(), form1->Showwindow1);
 
         // Initial texts, and which controls start hidden.
@@ -266,12 +274,10 @@ private slots:
         QCOMPARE(form1->sGauge2->value(), 0);
         QCOMPARE(form1->sBitBtn11->geometry(), form1->sBitBtn4->geometry());
         QCOMPARE(form1->sLabelFX2->text(), QStringLiteral("Halvane Entertainment"));
-        for (QWidget* hidden :
-             std::initializer_list<QWidget*>{form1->sBitBtn11, form1->SpeedButton3,
-                                             form1->sListBox1, form1->sComboBox3, form1->sBitBtn12,
-                                             form1->sBitBtn13, form1->sBitBtn14, form1->sButton5,
-                                             form1->sBitBtn10, form1->sButton7, form1->Label21,
-                                             form1->Image1, form1->Image2})
+        for (QWidget* hidden : std::initializer_list<QWidget*>{
+                 form1->sBitBtn11, form1->SpeedButton3, form1->sListBox1, form1->sComboBox3,
+                 form1->sBitBtn12, form1->sBitBtn13, form1->sBitBtn14, form1->sButton5,
+                 form1->sBitBtn10, form1->sButton7, form1->Label21, form1->Image1, form1->Image2})
             QVERIFY2(!shown(hidden), qPrintable(hidden->metaObject()->className()));
         // Search results are the shown list; the favourites lie behind them.
         QVERIFY(shown(form1->ListBox1) && shown(form1->sListBox2));
