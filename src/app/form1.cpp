@@ -76,8 +76,10 @@ QProgressBar* gauge(QWidget* parent, Qt::Orientation orientation, int value) {
     bar->setRange(0, 100);
     bar->setValue(value);
     bar->setTextVisible(false);
-    bar->setStyleSheet(QStringLiteral("QProgressBar { border: 1px solid #808080; background: "
-                                      "white; } QProgressBar::chunk { background: navy; }"));
+    QPalette palette = bar->palette();
+    palette.setColor(QPalette::Highlight, QColor(0, 0, 128)); // navy
+    palette.setColor(QPalette::Base, Qt::white);
+    bar->setPalette(palette);
     return bar;
 }
 
@@ -179,17 +181,21 @@ void Form1::buildControls(QWidget* c) {
     Label17 = label(QStringLiteral("/"), c, 359, 289);
     Label15 = label(QStringLiteral("0:00"), c, 367, 289);
 
-    const QString speedStyle = QStringLiteral(
-        "QToolButton { color: white; background: #46546e; border: none; font-weight: bold; }"
-        "QToolButton:hover { background: #5b6d8e; }");
+    // Palettes rather than style sheets: a style sheet pulls in a whole
+    // second style engine at start.
+    QPalette speedPalette = palette();
+    speedPalette.setColor(QPalette::Button, QColor(0x46, 0x54, 0x6e));
+    speedPalette.setColor(QPalette::ButtonText, Qt::white);
     SpeedButton2 = place(new QToolButton(c), 408, 67, 17, 220);
     SpeedButton2->setText(QStringLiteral("<<"));
     SpeedButton2->setAutoRaise(true);
-    SpeedButton2->setStyleSheet(speedStyle);
+    SpeedButton2->setPalette(speedPalette);
+    SpeedButton2->setAutoFillBackground(true);
     SpeedButton3 = place(new QToolButton(c), 408, 67, 17, 220);
     SpeedButton3->setText(QStringLiteral(">>"));
     SpeedButton3->setAutoRaise(true);
-    SpeedButton3->setStyleSheet(speedStyle);
+    SpeedButton3->setPalette(speedPalette);
+    SpeedButton3->setAutoFillBackground(true);
     SpeedButton3->hide();
     connect(SpeedButton2, &QToolButton::clicked, this, &Form1::SpeedButton2Click);
     connect(SpeedButton3, &QToolButton::clicked, this, &Form1::SpeedButton3Click);
@@ -238,7 +244,9 @@ void Form1::buildControls(QWidget* c) {
     sBitBtn10 = button(QStringLiteral("Updates deactivated"), sPanel1, indicatorLeft, 3, 180, 22);
     sBitBtn10->hide();
     sButton7 = button(QStringLiteral("CONNECTION ERROR"), sPanel1, indicatorLeft, 3, 180, 22);
-    sButton7->setStyleSheet(QStringLiteral("color: red;"));
+    QPalette red = sButton7->palette();
+    red.setColor(QPalette::ButtonText, Qt::red);
+    sButton7->setPalette(red);
     sButton7->hide();
     Label21 = place(new QLabel(QStringLiteral("No Updates are available"), sPanel1), indicatorLeft,
                     6, 180, 16);
