@@ -79,7 +79,6 @@ public:
 
     // ---- Start-up and shutdown ----
     void FormCreate();
-    void FormShow() {}
     void FormClick();
     void FormMouseDown() { FormClick(); }
     void Close1Click();
