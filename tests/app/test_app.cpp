@@ -20,6 +20,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSet>
@@ -320,6 +321,26 @@ private slots:
         QVERIFY(!genres.isVisible());
         QVERIFY(form1->isEnabled());
         QCOMPARE(form1->sCheckBox3->isChecked(), false);
+    }
+
+    void theExecutableStartsFromItsOwnDirectory() {
+        // A portable installation: the executable beside its servers.ini.
+        const QString exe = install_->path("qvplayer");
+        QVERIFY(QFile::copy(QStringLiteral(QVPLAYER_PATH), exe));
+        const int before = portal_.counterHits();
+
+        QProcess player;
+        player.setWorkingDirectory(install_->path(""));
+        player.setProcessChannelMode(QProcess::ForwardedChannels);
+        player.start(exe, {});
+        QVERIFY(player.waitForStarted(5000));
+        // The start report proves that the main window's creation ran and read
+        // the server addresses from beside the executable.
+        QTRY_COMPARE_WITH_TIMEOUT(portal_.counterHits() - before, 1, 10000);
+        QCOMPARE(player.state(), QProcess::Running);
+        QVERIFY(!QFileInfo::exists(install_->path("settings.ini")));
+        player.kill();
+        QVERIFY(player.waitForFinished(5000));
     }
 
     void closeEndsTheProgramAndReleasesTheHotkeys() {
