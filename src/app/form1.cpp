@@ -61,13 +61,13 @@ QPushButton* button(const QString& text, QWidget* parent, int left, int top, int
 }
 
 QComboBox* dropDown(const QString& text, const QStringList& items, QWidget* parent, int left,
-                    int top) {
+                    int top, int width = 121) {
     auto* box = new QComboBox(parent);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
     box->addItems(items);
     box->setEditText(text);
-    return place(box, left, top, 121, 21);
+    return place(box, left, top, width, 21);
 }
 
 QProgressBar* gauge(QWidget* parent, Qt::Orientation orientation, int value) {
@@ -101,7 +101,6 @@ Form1::Form1(std::unique_ptr<MediaPlayer> player)
       WebBrowser1(new QNetworkAccessManager(this)), sSkinManager1(new SkinEngine(this)) {
     WindowsMediaPlayer1->setParent(this);
     setWindowTitle(kCaption);
-    setAttribute(Qt::WA_QuitOnClose, false); // closeEvent ends the program itself
 
     QFont font = this->font();
     font.setPixelSize(10);
@@ -186,16 +185,16 @@ void Form1::buildControls(QWidget* c) {
     QPalette speedPalette = palette();
     speedPalette.setColor(QPalette::Button, QColor(0x46, 0x54, 0x6e));
     speedPalette.setColor(QPalette::ButtonText, Qt::white);
-    SpeedButton2 = place(new QToolButton(c), 408, 67, 17, 220);
-    SpeedButton2->setText(QStringLiteral("<<"));
-    SpeedButton2->setAutoRaise(true);
-    SpeedButton2->setPalette(speedPalette);
-    SpeedButton2->setAutoFillBackground(true);
-    SpeedButton3 = place(new QToolButton(c), 408, 67, 17, 220);
-    SpeedButton3->setText(QStringLiteral(">>"));
-    SpeedButton3->setAutoRaise(true);
-    SpeedButton3->setPalette(speedPalette);
-    SpeedButton3->setAutoFillBackground(true);
+    const auto speedButton = [&](const QString& text) {
+        auto* b = place(new QToolButton(c), 408, 67, 17, 220);
+        b->setText(text);
+        b->setAutoRaise(true);
+        b->setPalette(speedPalette);
+        b->setAutoFillBackground(true);
+        return b;
+    };
+    SpeedButton2 = speedButton(QStringLiteral("<<"));
+    SpeedButton3 = speedButton(QStringLiteral(">>"));
     SpeedButton3->hide();
     connect(SpeedButton2, &QToolButton::clicked, this, &Form1::SpeedButton2Click);
     connect(SpeedButton3, &QToolButton::clicked, this, &Form1::SpeedButton3Click);
@@ -210,11 +209,7 @@ void Form1::buildControls(QWidget* c) {
     ListBox1 = list(c, 424, 67, 185, 222);
     sListBox1 = list(c, 428, 120, 177, 168);
     sListBox1->hide();
-    sComboBox3 = new QComboBox(c);
-    sComboBox3->setEditable(true);
-    sComboBox3->setInsertPolicy(QComboBox::NoInsert);
-    sComboBox3->setEditText(QStringLiteral("Standart Playlist"));
-    place(sComboBox3, 428, 96, 117, 21);
+    sComboBox3 = dropDown(QStringLiteral("Standart Playlist"), {}, c, 428, 96, 117);
     sComboBox3->hide();
     sBitBtn12 = button(QStringLiteral("New playlist"), c, 426, 69, 84, 25);
     sBitBtn12->hide();

@@ -47,6 +47,16 @@ QStringList captions(const QMenu* menu) {
     return out;
 }
 
+// Runs the application's event loop until something quits it; 99 when the
+// bound runs out first.
+int runEventLoop(int boundMs) {
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    watchdog.start(boundMs);
+    return QCoreApplication::exec();
+}
+
 // What is visible of a widget on its own, whatever its window's state.
 bool shown(const QWidget* widget) {
     return !widget->isHidden();
@@ -349,11 +359,7 @@ private slots:
         form1->windows.form9->show(); // another open window does not keep it running
 
         QTimer::singleShot(0, form1->Close1, &QAction::trigger);
-        QTimer watchdog;
-        watchdog.setSingleShot(true);
-        connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
-        watchdog.start(5000);
-        QCOMPARE(QCoreApplication::exec(), 0);
+        QCOMPARE(runEventLoop(5000), 0);
         QVERIFY(!form1->isVisible());
 
         form1.reset();
@@ -380,11 +386,7 @@ private slots:
             form1->Label4->setText(QStringLiteral("still here")); // the window is still alive
         });
         QTimer::singleShot(200, form1->Close1, &QAction::trigger);
-        QTimer watchdog;
-        watchdog.setSingleShot(true);
-        connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
-        watchdog.start(10000);
-        QCOMPARE(QCoreApplication::exec(), 0);
+        QCOMPARE(runEventLoop(10000), 0);
         portal_.setFaults({});
 
         QVERIFY(unwound);
