@@ -407,6 +407,15 @@ private slots:
         }
     }
 
+    void crowdedPages() {
+        portal_.setFaults({"crowded"});
+        const std::string first = get("/audio/list/18/1/score")->body;
+        QCOMPARE(count(first, "listtitle"), std::size_t(60));
+        QCOMPARE(cutList(first).size(), std::size_t(50));
+        QVERIFY(first.find("/audio/list/18/2/score\">Next") != std::string::npos);
+        QCOMPARE(count(get("/audio/list/18/3/score")->body, "listtitle"), std::size_t(30));
+    }
+
     void hangUntilStopped() {
         demo::Portal portal(quietOptions());
         portal.setFaults({"hang:/audio/"});

@@ -28,7 +28,9 @@ using namespace std::chrono_literals;
 
 constexpr const char* kHtml = "text/html; charset=utf-8";
 constexpr const char* kText = "text/plain; charset=utf-8";
-constexpr const char* kFaultNames[] = {"slow", "hang", "http500", "truncated", "hostile"};
+constexpr const char* kFaultNames[] = {"slow",      "hang",    "http500",
+                                       "truncated", "hostile", "crowded"};
+constexpr std::size_t kCrowdedExtra = 10; // songs a crowded list page adds
 constexpr std::size_t kRadioMetaInt = 8192;
 constexpr std::size_t kRadioRate = 8000; // bytes per second
 // Sent at once: players read about 64 KiB ahead before they start a PCM stream.
@@ -52,7 +54,8 @@ std::optional<Fault> parseFault(const std::string& faultText) {
 }
 
 struct ActiveFaults {
-    bool slow = false, hang = false, http500 = false, truncated = false, hostile = false;
+    bool slow = false, hang = false, http500 = false, truncated = false, hostile = false,
+         crowded = false;
 };
 
 std::string pageHead(const std::string& title) {
@@ -178,6 +181,7 @@ struct Portal::Impl {
             a.http500 |= f.name == "http500";
             a.truncated |= f.name == "truncated";
             a.hostile |= f.name == "hostile";
+            a.crowded |= f.name == "crowded";
         }
         return a;
     }
@@ -284,8 +288,15 @@ struct Portal::Impl {
             res.set_content(s, kHtml);
             return;
         }
-        const std::vector<std::string> songs =
-            cat::pageSongs(list, page, cat::orderFromSuffix(suffix));
+        std::vector<std::string> songs = cat::pageSongs(list, page, cat::orderFromSuffix(suffix));
+        const bool fullPage = songs.size() == static_cast<std::size_t>(cat::kPageSize);
+        if (faultsFor(req.path).crowded) {
+            // The page runs on into the first songs of the next one.
+            const auto more = cat::pageSongs(list, page + 1, cat::orderFromSuffix(suffix));
+            songs.insert(songs.end(), more.begin(),
+                         more.begin() + static_cast<std::ptrdiff_t>(
+                                            std::min<std::size_t>(more.size(), kCrowdedExtra)));
+        }
         if (songs.empty()) {
             s += "<p class=\"empty\">No submissions found on this page.</p>\n";
         } else {
@@ -313,7 +324,7 @@ struct Portal::Impl {
         if (page > 1)
             s += "<a href=\"" + listBase + std::to_string(page - 1) + suffix +
                  "\">&laquo; Prev</a> ";
-        if (songs.size() == static_cast<std::size_t>(cat::kPageSize))
+        if (fullPage)
             s +=
                 "<a href=\"" + listBase + std::to_string(page + 1) + suffix + "\">Next &raquo;</a>";
         s += "</div>\n" + pageFoot();

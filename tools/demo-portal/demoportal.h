@@ -21,6 +21,7 @@ struct Options {
     // http500: answer 500
     // truncated: announce the full length, send half, close
     // hostile: list and favourites pages with hostile content
+    // crowded: list pages run on into the next page's first 10 songs (60 entries)
     std::vector<std::string> faults;
     bool logToStdout = false; // one line per request: "GET /path STATUS"
 };

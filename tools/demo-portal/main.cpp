@@ -21,8 +21,8 @@ constexpr const char* kUsage =
     "The first line printed is \"listening on http://ADDR:PORT\".\n"
     "\n"
     "  --servers-ini PATH  write a servers.ini pointing the player at this portal\n"
-    "  --fault NAME        slow, hang, http500, truncated or hostile; with\n"
-    "                      :PATHPREFIX only for paths starting with it\n"
+    "  --fault NAME        slow, hang, http500, truncated, hostile or crowded;\n"
+    "                      with :PATHPREFIX only for paths starting with it\n"
     "  --quiet             do not log requests\n";
 
 int usageError(const std::string& message) {
@@ -73,9 +73,10 @@ int main(int argc, char** argv) {
             serversIni = value;
         } else {
             if (!demo::Portal::isValidFault(value))
-                return usageError("unknown fault \"" + value +
-                                  "\" (slow, hang, http500, truncated, hostile, optionally "
-                                  "followed by :/PATHPREFIX)");
+                return usageError(
+                    "unknown fault \"" + value +
+                    "\" (slow, hang, http500, truncated, hostile, crowded, optionally "
+                    "followed by :/PATHPREFIX)");
             options.faults.push_back(value);
         }
     }
