@@ -3,6 +3,7 @@
 #include "atoms.h"
 #include "clicklabel.h"
 #include "error.h"
+#include "genres.h"
 #include "inifile.h"
 #include "mediaplayer.h"
 #include "paths.h"
@@ -111,6 +112,7 @@ Form1::Form1(std::unique_ptr<MediaPlayer> player)
     setCentralWidget(client_);
     buildControls(client_);
     buildMenus();
+    setUpSearch();
 
     // The client area is fixed; only "<<" and ">>" change its width.
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
@@ -128,7 +130,7 @@ Form1::~Form1() {
 void Form1::buildControls(QWidget* c) {
     // Left column: the search options.
     Label1 = label(QStringLiteral("Genre"), c, 16, 16);
-    ComboBox1 = dropDown(QStringLiteral("Select genre"), {}, c, 16, 32);
+    ComboBox1 = dropDown(QStringLiteral("Select genre"), catalogue::genreNames(), c, 16, 32);
     sCheckBox3 = place(new QCheckBox(QStringLiteral("more..."), c), 16, 56);
     Label10 = label(QStringLiteral("Playmode:"), c, 16, 88);
     sComboBox1 = dropDown(

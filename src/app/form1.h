@@ -8,6 +8,7 @@
 
 class QAction;
 class QCheckBox;
+class QColor;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -87,6 +88,11 @@ public:
     // ---- Right-hand panel ----
     void SpeedButton2Click();
     void SpeedButton3Click();
+
+    // ---- Search ----
+    void sEdit1Change();
+    void sBitBtn5Click();
+    void sCheckBox3Click();
 
     // ---- Visible controls (left column) ----
     QLabel* Label1;
@@ -235,12 +241,21 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    struct SearchOptions;
+
     void buildControls(QWidget* client);
     void buildMenus();
     void loadPlaylistNames();
     void reportStart();
 
+    void setUpSearch();
+    void runSearch();
+    bool genreSearch(const QString& genre, const SearchOptions& options);
+    void scanListPage();
+    void setStatus(const QString& text, const QColor& colour);
+
     QWidget* client_ = nullptr;
+    bool searching_ = false;
 };
 
 } // namespace qv

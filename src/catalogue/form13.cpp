@@ -1,13 +1,20 @@
 #include "form13.h"
 
 #include "form1.h"
+#include "genres.h"
 
 namespace qv {
 
 Form13::Form13(Form1& form1)
-    : QWidget(nullptr, Qt::FramelessWindowHint | Qt::Tool),
+    : QWidget(nullptr, Qt::FramelessWindowHint | Qt::Tool), CheckListBox1(new QListWidget(this)),
       sBitBtn1(new QPushButton(QStringLiteral("OK"), this)), form1_(form1) {
     setFixedSize(137, 435);
+    CheckListBox1->setGeometry(0, 0, 137, 410);
+    for (const QString& genre : catalogue::genreNames()) {
+        auto* item = new QListWidgetItem(genre, CheckListBox1);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+    }
     sBitBtn1->setGeometry(0, 410, 138, 28);
     connect(sBitBtn1, &QPushButton::clicked, this, &Form13::sBitBtn1Click);
 }
@@ -15,6 +22,16 @@ Form13::Form13(Form1& form1)
 void Form13::sBitBtn1Click() {
     hide();
     form1_.setEnabled(true);
+}
+
+QStringList Form13::checkedGenres() const {
+    QStringList checked;
+    for (int i = 0; i < CheckListBox1->count(); ++i) {
+        const QListWidgetItem* item = CheckListBox1->item(i);
+        if (item->checkState() == Qt::Checked)
+            checked << item->text();
+    }
+    return checked;
 }
 
 } // namespace qv

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QListWidget>
 #include <QPushButton>
+#include <QStringList>
 #include <QWidget>
 
 namespace qv {
@@ -8,7 +10,8 @@ namespace qv {
 class Form1;
 
 // The genre check list for a search over several genres: a borderless
-// window that the "more..." box shows beside the mouse pointer.
+// window that the "more..." box shows beside the mouse pointer. Its marks
+// last while the program runs; hiding it keeps them.
 class Form13 : public QWidget {
     Q_OBJECT
 public:
@@ -17,6 +20,10 @@ public:
     // "OK": hides the list and gives the main window back.
     void sBitBtn1Click();
 
+    // The ticked genres, in list order.
+    QStringList checkedGenres() const;
+
+    QListWidget* CheckListBox1;
     QPushButton* sBitBtn1;
 
 private:

@@ -9,6 +9,7 @@
 #include "secondarywindows.h"
 #include "skinengine.h"
 #include "testinstall.h"
+#include "testloop.h"
 #include "webtransfer.h"
 
 #include <QApplication>
@@ -45,16 +46,6 @@ QStringList captions(const QMenu* menu) {
     for (const QAction* action : menu->actions())
         out << (action->isSeparator() ? QStringLiteral("-") : action->text());
     return out;
-}
-
-// Runs the application's event loop until something quits it; 99 when the
-// bound runs out first.
-int runEventLoop(int boundMs) {
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
-    watchdog.start(boundMs);
-    return QCoreApplication::exec();
 }
 
 // What is visible of a widget on its own, whatever its window's state.
