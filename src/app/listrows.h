@@ -9,9 +9,21 @@
 namespace qv::rows {
 
 inline constexpr int kHolderRole = Qt::UserRole;
+// A row shows at most this many characters: laying out a page's worth of
+// text on every repaint would stall the window.
+inline constexpr qsizetype kMaxShown = 256;
+
+// One line of text for a row: line breaks become blanks, overlong text is cut.
+inline QString shown(const QString& holder) {
+    QString text = text::display(holder);
+    if (text.size() > kMaxShown)
+        text = text.left(kMaxShown) + QChar(0x2026);
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    return text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
 
 inline void append(QListWidget& list, const QString& holder) {
-    auto* item = new QListWidgetItem(text::display(holder), &list);
+    auto* item = new QListWidgetItem(shown(holder), &list);
     item->setData(kHolderRole, holder);
 }
 

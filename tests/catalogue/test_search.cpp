@@ -208,6 +208,24 @@ private slots:
         QCOMPARE(titles(*form1_), p1.titles + p2.titles);
     }
 
+    void hostilePagesAreTakenVerbatimAndShownSafely() {
+        portal_.setFaults({"hostile"});
+        setOptions("Jazz", "Top rated", "50", "1");
+        search();
+        // Up to the zero byte; the item cut off there never ends.
+        QCOMPARE(form1_->ListBox1->count(), 6);
+        QCOMPARE(form1_->ListBox2[1].left(11), QStringLiteral("javascript:"));
+        QCOMPARE(qv::rows::holder(*form1_->ListBox1, 3),
+                 QStringLiteral("<img src=x onerror=alert(1)>Click"));
+        const QString huge = qv::rows::holder(*form1_->ListBox1, 4);
+        QCOMPARE(huge, QString(100 * 1024, QLatin1Char('A')));
+        // A row shows one line of bounded length; the holder keeps it all.
+        const QString shown = form1_->ListBox1->item(4)->text();
+        QCOMPARE(shown, QString(qv::rows::kMaxShown, QLatin1Char('A')) + QChar(0x2026));
+        QCOMPARE(qv::rows::shown(QStringLiteral("\r\n Caf\xC3\xA9\nLive\r")),
+                 QStringLiteral("  Café Live "));
+    }
+
     void multiGenreSearch() {
         qv::MessageRecorder messages;
         QCursor::setPos(300, 200);
