@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
     int entries = 0;
     for (int run = 0; run <= kRuns; ++run) { // run 0 warms up
         longestStall = 0;
-            ticker.start(1);
+        ticker.start(1);
         sinceTick.start();
         QElapsedTimer t;
         t.start();
@@ -134,8 +134,9 @@ int main(int argc, char** argv) {
 
     const Figures s = figures(searchMs), st = figures(stallMs), sc = figures(scanMs);
     std::printf("| Measure | Median | Min | Max | Aim |\n|---|---:|---:|---:|---|\n");
-    std::printf("| \"Search\", 200 results (4 pages, %d entries), ms | %.1f | %.1f | %.1f | < 150 |\n",
-                entries, s.median, s.min, s.max);
+    std::printf(
+        "| \"Search\", 200 results (4 pages, %d entries), ms | %.1f | %.1f | %.1f | < 150 |\n",
+        entries, s.median, s.min, s.max);
     std::printf("| Longest event-loop stall during it, ms | %.1f | %.1f | %.1f | < 50 |\n",
                 st.median, st.min, st.max);
     std::printf("| Scan of a %.2f MB page (%zu entries), ms | %.2f | %.2f | %.2f | |\n", mb, taken,

@@ -19,7 +19,8 @@ inline QString shown(const QString& holder) {
     if (text.size() > kMaxShown)
         text = text.left(kMaxShown) + QChar(0x2026);
     text.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    return text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text.replace(QLatin1Char('\r'), QLatin1Char(' '))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '));
 }
 
 inline void append(QListWidget& list, const QString& holder) {
