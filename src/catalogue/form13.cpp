@@ -9,7 +9,9 @@ Form13::Form13(Form1& form1)
     : QWidget(nullptr, Qt::FramelessWindowHint | Qt::Tool), CheckListBox1(new QListWidget(this)),
       sBitBtn1(new QPushButton(QStringLiteral("OK"), this)), form1_(form1) {
     setFixedSize(137, 435);
+    setFont(form1.font()); // a window of its own does not inherit the main window's font
     CheckListBox1->setGeometry(0, 0, 137, 410);
+    CheckListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (const QString& genre : catalogue::genreNames()) {
         auto* item = new QListWidgetItem(genre, CheckListBox1);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
