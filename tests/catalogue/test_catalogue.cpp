@@ -196,18 +196,6 @@ private slots:
         const QString loaded = qv::text::fromBytes(bytes);
         QCOMPARE(scanListPage(loaded).size(), std::size_t(2));
     }
-
-    void scannerHandsOutOneAtATime() {
-        QString page;
-        for (int i = 0; i < 55; ++i)
-            page += item(QStringLiteral("/l/%1").arg(i), QStringLiteral("t%1").arg(i));
-        ListPageScanner scanner(page);
-        int taken = 0;
-        while (scanner.next())
-            ++taken;
-        QCOMPARE(taken, kMaxEntriesPerPage);
-        QVERIFY(!scanner.next()); // stays done
-    }
 };
 
 QTEST_APPLESS_MAIN(TestCatalogue)
