@@ -218,25 +218,10 @@ struct Portal::Impl {
         page(req, res, f.hostile);
         if (res.body.empty())
             return;
-        if (f.truncated)
-            truncate(res);
-        else if (f.slow)
+        if (f.slow && !f.truncated)
             dribble(res);
         else
-            uncompressed(res);
-    }
-
-    // The library would compress a text body with Brotli at its highest
-    // quality, which takes 20-40 ms for a list page; a page handed over as a
-    // stream of known length goes out as it is, at once.
-    static void uncompressed(Response& res) {
-        std::string type;
-        auto body = std::make_shared<std::string>(takeBody(res, type));
-        res.set_content_provider(
-            body->size(), type,
-            [body](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-                return sink.write(body->data() + offset, length);
-            });
+            send(res, f.truncated);
     }
 
     static std::string takeBody(Response& res, std::string& type) {
@@ -247,18 +232,20 @@ struct Portal::Impl {
         return body;
     }
 
-    // Announces the whole length, sends the first half and drops the connection.
-    static void truncate(Response& res) {
+    // The body as a stream of announced length: the library would otherwise
+    // compress a text body with Brotli at its highest quality, which takes
+    // 20-40 ms for a list page. A truncated answer sends the first half and
+    // drops the connection.
+    static void send(Response& res, bool truncated) {
         std::string type;
         auto body = std::make_shared<std::string>(takeBody(res, type));
+        const std::size_t end = truncated ? body->size() / 2 : body->size();
         res.set_content_provider(
             body->size(), type,
-            [body](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-                const std::size_t half = body->size() / 2;
-                if (offset >= half)
+            [body, end](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                if (offset >= end)
                     return false;
-                const std::size_t n = std::min(length, half - offset);
-                return sink.write(body->data() + offset, n);
+                return sink.write(body->data() + offset, std::min(length, end - offset));
             });
     }
 
