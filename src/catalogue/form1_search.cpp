@@ -49,6 +49,10 @@ void Form1::setUpSearch() {
     ListBox1->setUniformItemSizes(true);
     connect(sEdit1, &QLineEdit::textChanged, this, &Form1::sEdit1Change);
     connect(sBitBtn5, &QPushButton::clicked, this, &Form1::sBitBtn5Click);
+    // Enter in any search option searches, as in a browser's search field.
+    for (QLineEdit* field :
+         {sEdit1, ComboBox1->lineEdit(), sComboBox1->lineEdit(), sComboBox2->lineEdit()})
+        connect(field, &QLineEdit::returnPressed, sBitBtn5, &QPushButton::click);
     connect(sCheckBox3, &QCheckBox::toggled, this, &Form1::sCheckBox3Click);
 }
 
