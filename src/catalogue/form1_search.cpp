@@ -145,7 +145,7 @@ bool Form1::genreSearch(const QString& genre, const SearchOptions& options) {
 }
 
 void Form1::scanListPage() {
-    Memo1.clear();
+    Memo1.clear(); // a page that cannot be read leaves no stale text behind
     Memo1 = text::loadFile(pageFile());
     Label4->setText(QStringLiteral("Scanning..."));
     catalogue::ListPageScanner scanner(Memo1);
