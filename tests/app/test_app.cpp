@@ -10,6 +10,7 @@
 #include "skinengine.h"
 #include "testinstall.h"
 #include "testloop.h"
+#include "testportal.h"
 #include "webtransfer.h"
 
 #include <QApplication>
@@ -33,12 +34,6 @@ using qv::FakeMediaPlayer;
 using qv::Form1;
 
 namespace {
-
-demo::Options portalWithoutRadio() {
-    demo::Options options;
-    options.radioBind.clear();
-    return options;
-}
 
 // The captions of a menu's entries in order; a separator is "-".
 QStringList captions(const QMenu* menu) {

@@ -8,6 +8,7 @@
 #include "secondarywindows.h"
 #include "testinstall.h"
 #include "testloop.h"
+#include "testportal.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,12 +26,6 @@ using qv::MessageKind;
 namespace cat = demo::catalogue;
 
 namespace {
-
-demo::Options portalWithoutRadio() {
-    demo::Options options;
-    options.radioBind.clear();
-    return options;
-}
 
 // The holder texts of a page's titles and links as the portal writes them.
 struct Expected {

@@ -2,6 +2,7 @@
 #include "demoportal.h"
 #include "error.h"
 #include "testfiles.h"
+#include "testportal.h"
 #include "webtransfer.h"
 
 #include <QBuffer>
@@ -31,12 +32,6 @@ QString songPath(int index) {
 QByteArray song(int index) {
     const std::string bytes = demo::catalogue::wav(demo::catalogue::songNumber(18, index));
     return QByteArray(bytes.data(), qsizetype(bytes.size()));
-}
-
-demo::Options portalWithoutRadio() {
-    demo::Options options;
-    options.radioBind.clear();
-    return options;
 }
 
 // An address where nothing listens.
