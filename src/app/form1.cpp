@@ -113,6 +113,7 @@ Form1::Form1(std::unique_ptr<MediaPlayer> player)
     buildControls(client_);
     buildMenus();
     setUpSearch();
+    setUpPlayback();
 
     // The client area is fixed; only "<<" and ">>" change its width.
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
@@ -411,6 +412,8 @@ void Form1::closeEvent(QCloseEvent* event) {
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (barMouseEvent(watched, event))
+        return true;
     // Presses that a control leaves unhandled reach the client area too; only
     // one on the bare background counts.
     if (watched == client_ && event->type() == QEvent::MouseButtonPress &&

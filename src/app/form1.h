@@ -94,6 +94,53 @@ public:
     void sBitBtn5Click();
     void sCheckBox3Click();
 
+    // ---- Play control ----
+    void sBitBtn3Click();  // Play
+    void sBitBtn4Click();  // Pause
+    void sBitBtn11Click(); // Resume
+    void sBitBtn1Click();  // Next
+    void sBitBtn2Click();  // Previous
+    void ListBox1DblClick() { sBitBtn3Click(); }
+    void sListBox1DblClick() { sBitBtn3Click(); }
+    void sListBox2DblClick() { sBitBtn3Click(); }
+    void Play1Click() { sBitBtn3Click(); }
+    void Play2Click() { sBitBtn3Click(); }
+    void WindowsMediaPlayer1CurrentItemChange();
+    void WindowsMediaPlayer1StatusChange();
+    void Timer1Timer();
+
+    // ---- Position, seek and volume ----
+    void Timer2Timer();
+    void sBitBtn6Click(); // volume up
+    void sBitBtn7Click(); // volume down
+    // Pointer offsets in pixels from the bar's left (position) or top (volume) edge.
+    void sGauge1MouseDown(int y);
+    void sGauge1MouseMove(int y);
+    void sGauge1MouseUp();
+    void sGauge2MouseDown(int x);
+    void sGauge2MouseMove(int x);
+    void sGauge2MouseUp();
+
+    // ---- Song page, download, radio ----
+    void sBitBtn8Click(); // Download Song
+    void sBitBtn9Click(); // Check out on Quorvell
+    void DownloadSong1Click() { sBitBtn8Click(); }
+    void CheckoutonQuorvell1Click() { sBitBtn9Click(); }
+    void Download1Click() { sBitBtn8Click(); }
+    void CableDSLT11Click();
+    void DialUp1Click();
+
+    // The list pair that play control works on: the first list whose own
+    // visibility is on, so the answer is the same while the window is
+    // minimised or in the tray.
+    enum class ListKind { SearchResults, OwnPlaylist, Favourites };
+    struct ShownList {
+        ListKind kind;
+        QListWidget* titles;
+        QStringList* links;
+    };
+    ShownList shownList();
+
     // ---- Visible controls (left column) ----
     QLabel* Label1;
     QComboBox* ComboBox1;
@@ -220,6 +267,8 @@ public:
     qint64 SpinEdit4 = 1;                    // new-song flag
     qint64 SpinEdit8 = 0;                    // elapsed seconds within the minute
     qint64 SpinEdit9 = 0;                    // elapsed whole minutes
+    bool positionDrag = false;               // a button is held on the position bar
+    bool volumeDrag = false;                 // a button is held on the volume bar
 
     // ---- Process-wide values set up at start ----
     // Identifiers of the global hotkeys, in the order of HotkeySlot.
@@ -254,8 +303,16 @@ private:
     void scanListPage();
     void setStatus(const QString& text, const QColor& colour);
 
+    void setUpPlayback();
+    void play();
+    void step(int direction);
+    void seekTo(int x);
+    void setVolumeFrom(int y);
+    bool barMouseEvent(QObject* watched, QEvent* event);
+
     QWidget* client_ = nullptr;
     bool searching_ = false;
+    bool startingSong_ = false; // Play, Next and Previous
 };
 
 } // namespace qv

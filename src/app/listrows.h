@@ -33,4 +33,11 @@ inline QString holder(const QListWidget& list, int row) {
     return item ? item->data(kHolderRole).toString() : QString();
 }
 
+// The selected row, or -1: the current row counts only while it is selected
+// (a Ctrl+click takes the selection away and leaves the current row).
+inline int selected(const QListWidget& list) {
+    const QListWidgetItem* item = list.currentItem();
+    return item && item->isSelected() ? list.currentRow() : -1;
+}
+
 } // namespace qv::rows

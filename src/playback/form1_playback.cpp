@@ -1,0 +1,360 @@
+// The main window's play control, position tick, seek and volume, song page,
+// song download and radio.
+#include "error.h"
+#include "form1.h"
+#include "listrows.h"
+#include "mediaplayer.h"
+#include "messages.h"
+#include "playcontrol.h"
+#include "servers.h"
+#include "shell.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+
+namespace qv {
+
+namespace {
+
+constexpr int kBroadbandPort = 6870;
+constexpr int kDialUpPort = 6872;
+
+QString playMessage(Form1::ListKind kind) {
+    return kind == Form1::ListKind::SearchResults
+               ? QStringLiteral("Please select a genre and click search first")
+               : QStringLiteral("Please select a song first");
+}
+
+QString checkOutMessage(Form1::ListKind kind) {
+    return kind == Form1::ListKind::SearchResults
+               ? QStringLiteral("Please selece genre and click search first")
+               : QStringLiteral("Please selece a song first");
+}
+
+QString downloadMessage(Form1::ListKind kind) {
+    return kind == Form1::ListKind::SearchResults
+               ? QStringLiteral("Please selece genre and click search first")
+               : QStringLiteral("Please select a song, first");
+}
+
+// The link paired with a row. The pairs are kept in step, so a missing link
+// is a broken holder, reported like any failed list access.
+QString linkAt(const Form1::ShownList& shown, int row) {
+    if (row < 0 || row >= shown.links->size())
+        throw Error(QStringLiteral("List index out of bounds (%1)").arg(row));
+    return shown.links->at(row);
+}
+
+// The row that Check out and Download take: the selected one, or the first
+// when none is selected, as Play would take it.
+int rowOrFirst(const QListWidget& list) {
+    return std::max(rows::selected(list), 0);
+}
+
+QString downloadAddressOf(const QString& link) {
+    return playback::downloadAddress(Servers::current().portal, playback::songNumber(link));
+}
+
+} // namespace
+
+void Form1::setUpPlayback() {
+    Label9->setTextFormat(Qt::PlainText); // titles come from the portal
+    connect(sBitBtn3, &QPushButton::clicked, this, &Form1::sBitBtn3Click);
+    connect(sBitBtn4, &QPushButton::clicked, this, &Form1::sBitBtn4Click);
+    connect(sBitBtn11, &QPushButton::clicked, this, &Form1::sBitBtn11Click);
+    connect(sBitBtn1, &QPushButton::clicked, this, &Form1::sBitBtn1Click);
+    connect(sBitBtn2, &QPushButton::clicked, this, &Form1::sBitBtn2Click);
+    connect(ListBox1, &QListWidget::itemDoubleClicked, this, &Form1::ListBox1DblClick);
+    connect(sListBox1, &QListWidget::itemDoubleClicked, this, &Form1::sListBox1DblClick);
+    connect(sListBox2, &QListWidget::itemDoubleClicked, this, &Form1::sListBox2DblClick);
+    connect(Play1, &QAction::triggered, this, &Form1::Play1Click);
+    connect(Play2, &QAction::triggered, this, &Form1::Play2Click);
+    connect(WindowsMediaPlayer1, &MediaPlayer::CurrentItemChange, this,
+            &Form1::WindowsMediaPlayer1CurrentItemChange);
+    connect(WindowsMediaPlayer1, &MediaPlayer::StatusChange, this,
+            &Form1::WindowsMediaPlayer1StatusChange);
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1Timer);
+    connect(Timer2, &QTimer::timeout, this, &Form1::Timer2Timer);
+
+    connect(sBitBtn6, &QPushButton::clicked, this, &Form1::sBitBtn6Click);
+    connect(sBitBtn7, &QPushButton::clicked, this, &Form1::sBitBtn7Click);
+    sGauge1->installEventFilter(this);
+    sGauge2->installEventFilter(this);
+
+    connect(sBitBtn8, &QPushButton::clicked, this, &Form1::sBitBtn8Click);
+    connect(sBitBtn9, &QPushButton::clicked, this, &Form1::sBitBtn9Click);
+    connect(DownloadSong1, &QAction::triggered, this, &Form1::DownloadSong1Click);
+    connect(CheckoutonQuorvell1, &QAction::triggered, this, &Form1::CheckoutonQuorvell1Click);
+    connect(Download1, &QAction::triggered, this, &Form1::Download1Click);
+    connect(CableDSLT11, &QAction::triggered, this, &Form1::CableDSLT11Click);
+    connect(DialUp1, &QAction::triggered, this, &Form1::DialUp1Click);
+}
+
+Form1::ShownList Form1::shownList() {
+    if (!ListBox1->isHidden())
+        return {ListKind::SearchResults, ListBox1, &ListBox2};
+    if (!sListBox1->isHidden())
+        return {ListKind::OwnPlaylist, sListBox1, &ListBox3};
+    return {ListKind::Favourites, sListBox2, &ListBox4};
+}
+
+// ---- Play control ----
+
+void Form1::sBitBtn3Click() {
+    // A message box of Play keeps the event loop running: a tick, hotkey or
+    // tray command must not start another song under it.
+    const NestGuard guard(startingSong_);
+    if (guard)
+        guarded([&] { play(); });
+}
+
+void Form1::play() {
+    sBitBtn11->hide();
+    sBitBtn4->show();
+    Timer2->start();
+
+    const ShownList shown = shownList();
+    if (rows::selected(*shown.titles) < 0)
+        shown.titles->setCurrentRow(0);
+    if (shown.titles->count() == 0) {
+        messages::plain(playMessage(shown.kind));
+        return;
+    }
+
+    if (!Timer1->isActive())
+        Timer1->start();
+    // The player's taking up the new address starts the tick again.
+    Timer2->stop();
+
+    Edit2 = linkAt(shown, rows::selected(*shown.titles));
+    WindowsMediaPlayer1->setUrl(downloadAddressOf(Edit2));
+    SpinEdit4 = 1;
+    sGauge2->setValue(0);
+    Edit3 = WindowsMediaPlayer1->durationString();
+    Label15->setText(Edit3);
+}
+
+void Form1::sBitBtn4Click() {
+    guarded([&] {
+        if (WindowsMediaPlayer1->playState() == MediaPlayer::Undefined) {
+            messages::plain(QStringLiteral("Please play a song first"));
+            return;
+        }
+        WindowsMediaPlayer1->pause();
+        sBitBtn11->show();
+        sBitBtn4->hide();
+        Timer2->stop();
+    });
+}
+
+void Form1::sBitBtn11Click() {
+    guarded([&] {
+        WindowsMediaPlayer1->play();
+        sBitBtn11->hide();
+        sBitBtn4->show();
+        Timer2->start();
+    });
+}
+
+void Form1::sBitBtn1Click() {
+    const NestGuard guard(startingSong_);
+    if (guard)
+        guarded([&] { step(+1); });
+}
+
+void Form1::sBitBtn2Click() {
+    const NestGuard guard(startingSong_);
+    if (guard)
+        guarded([&] { step(-1); });
+}
+
+void Form1::step(int direction) {
+    sBitBtn11->hide();
+    sBitBtn4->show();
+    Timer2->start();
+
+    const ShownList shown = shownList();
+    const int count = shown.titles->count();
+    const int index = sCheckBox1->isChecked() ? playback::randomIndex(count)
+                                              : rows::selected(*shown.titles) + direction;
+    // An index outside the list clears the selection, so Play starts the
+    // first entry: Next on the last entry wraps around.
+    shown.titles->setCurrentRow(index < count ? index : -1);
+    play();
+}
+
+void Form1::WindowsMediaPlayer1CurrentItemChange() {
+    Timer2->stop();
+    Timer2->start();
+}
+
+void Form1::WindowsMediaPlayer1StatusChange() {
+    Label9->setText(WindowsMediaPlayer1->status());
+}
+
+void Form1::Timer1Timer() {
+    Label9->setText(WindowsMediaPlayer1->name());
+}
+
+// ---- Position, seek and volume ----
+
+void Form1::Timer2Timer() {
+    // A failing player call ends the tick without a message: another tick
+    // follows in a second.
+    try {
+        if (SpinEdit4 == 1) {
+            SpinEdit4 = 0;
+            SpinEdit8 = 0;
+            SpinEdit9 = 0;
+        }
+        Edit3 = WindowsMediaPlayer1->durationString();
+        Label15->setText(Edit3);
+        ++SpinEdit8;
+        if (!playback::lengthReadable(Edit3))
+            return;
+        const auto percent = playback::positionPercent(WindowsMediaPlayer1->currentPosition(),
+                                                       WindowsMediaPlayer1->duration());
+        if (!percent)
+            return;
+        sGauge2->setValue(playback::barValue(*percent));
+        if (SpinEdit8 == 60) {
+            ++SpinEdit9;
+            SpinEdit8 = 0;
+        }
+        Label16->setText(playback::elapsedText(SpinEdit9, SpinEdit8));
+        if (WindowsMediaPlayer1->playState() != MediaPlayer::Stopped)
+            return;
+        // With nothing to go on to, "Next" would show its message every
+        // second for as long as the player stays stopped.
+        if (shownList().titles->count() == 0) {
+            Timer2->stop();
+            return;
+        }
+        sBitBtn1Click();
+    } catch (const Error&) {
+    }
+}
+
+void Form1::sBitBtn6Click() {
+    guarded([&] {
+        sGauge1->setValue(playback::barValue(qint64(sGauge1->value()) + 10));
+        WindowsMediaPlayer1->setVolume(WindowsMediaPlayer1->volume() + 10);
+    });
+}
+
+void Form1::sBitBtn7Click() {
+    guarded([&] {
+        sGauge1->setValue(playback::barValue(qint64(sGauge1->value()) - 10));
+        WindowsMediaPlayer1->setVolume(WindowsMediaPlayer1->volume() - 10);
+    });
+}
+
+void Form1::sGauge2MouseDown(int x) {
+    guarded([&] {
+        if (WindowsMediaPlayer1->playState() == MediaPlayer::Undefined)
+            return;
+        positionDrag = true;
+        seekTo(x);
+    });
+}
+
+void Form1::sGauge2MouseMove(int x) {
+    if (!positionDrag)
+        return;
+    guarded([&] {
+        if (WindowsMediaPlayer1->playState() != MediaPlayer::Undefined)
+            seekTo(x);
+    });
+}
+
+void Form1::sGauge2MouseUp() {
+    positionDrag = false;
+}
+
+void Form1::seekTo(int x) {
+    const int percent = playback::seekPercent(x, sGauge2->width());
+    sGauge2->setValue(playback::barValue(percent));
+    WindowsMediaPlayer1->setCurrentPosition(WindowsMediaPlayer1->duration() * percent / 100);
+}
+
+void Form1::sGauge1MouseDown(int y) {
+    volumeDrag = true;
+    guarded([&] { setVolumeFrom(y); });
+}
+
+void Form1::sGauge1MouseMove(int y) {
+    if (volumeDrag)
+        guarded([&] { setVolumeFrom(y); });
+}
+
+void Form1::sGauge1MouseUp() {
+    volumeDrag = false;
+}
+
+void Form1::setVolumeFrom(int y) {
+    const int volume = playback::volumePercent(y, sGauge1->height());
+    sGauge1->setValue(playback::barValue(volume));
+    WindowsMediaPlayer1->setVolume(volume);
+}
+
+// The pointer is taken relative to the bar itself, which is what the
+// window-edge allowances of a fixed frame would approximate.
+bool Form1::barMouseEvent(QObject* watched, QEvent* event) {
+    const bool position = watched == sGauge2;
+    if (!position && watched != sGauge1)
+        return false;
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonRelease)
+        return false;
+    const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+    if (type == QEvent::MouseButtonPress)
+        position ? sGauge2MouseDown(at.x()) : sGauge1MouseDown(at.y());
+    else if (type == QEvent::MouseMove)
+        position ? sGauge2MouseMove(at.x()) : sGauge1MouseMove(at.y());
+    else
+        position ? sGauge2MouseUp() : sGauge1MouseUp();
+    return true;
+}
+
+// ---- Song page, download, radio ----
+
+void Form1::sBitBtn9Click() {
+    guarded([&] {
+        const ShownList shown = shownList();
+        if (shown.titles->count() == 0) {
+            messages::plain(checkOutMessage(shown.kind));
+            return;
+        }
+        shell::openAddress(linkAt(shown, rowOrFirst(*shown.titles)));
+    });
+}
+
+void Form1::sBitBtn8Click() {
+    guarded([&] {
+        const ShownList shown = shownList();
+        if (shown.titles->count() == 0) {
+            messages::plain(downloadMessage(shown.kind));
+            return;
+        }
+        Edit2 = linkAt(shown, rowOrFirst(*shown.titles));
+        shell::openAddress(downloadAddressOf(Edit2));
+    });
+}
+
+void Form1::CableDSLT11Click() {
+    guarded([&] { WindowsMediaPlayer1->setUrl(Servers::current().radioAddress(kBroadbandPort)); });
+}
+
+void Form1::DialUp1Click() {
+    guarded([&] { WindowsMediaPlayer1->setUrl(Servers::current().radioAddress(kDialUpPort)); });
+}
+
+} // namespace qv

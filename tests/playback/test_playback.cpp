@@ -1,0 +1,449 @@
+#include "fakemediaplayer.h"
+#include "form1.h"
+#include "listrows.h"
+#include "messages.h"
+#include "playcontrol.h"
+#include "program.h"
+#include "servers.h"
+#include "shell.h"
+#include "testinstall.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using qv::FakeMediaPlayer;
+using qv::Form1;
+namespace pb = qv::playback;
+
+namespace {
+
+const QString kSearchFirst = QStringLiteral("Please select a genre and click search first");
+
+QString link(int n) {
+    return QStringLiteral("http://www.quorvell.example/listen/%1/").arg(n, 7, 10, QLatin1Char('0'));
+}
+
+QString download(const QString& number) {
+    return pb::downloadAddress(qv::Servers::current().portal, number);
+}
+
+// Presses, drags and releases as the window system delivers them to a bar.
+void mouse(QWidget* bar, QEvent::Type type, QPoint at) {
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, at, bar->mapToGlobal(at),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(bar, &event);
+}
+
+} // namespace
+
+class TestPlayback : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestInstall> install_;
+    std::unique_ptr<qv::MessageRecorder> messages_;
+    std::unique_ptr<Form1> form1_;
+    FakeMediaPlayer* player_ = nullptr;
+    QStringList opened_;
+    qv::shell::Opener previousOpener_;
+
+    // Rows and links of the search results, own playlist or favourites.
+    void fill(QListWidget* titles, QStringList& links, int count) {
+        titles->clear();
+        links.clear();
+        for (int i = 0; i < count; ++i) {
+            qv::rows::append(*titles, QStringLiteral("Song %1").arg(i));
+            links << link(i + 1);
+        }
+    }
+    void fillResults(int count) { fill(form1_->ListBox1, form1_->ListBox2, count); }
+
+    int selected(const QListWidget* list = nullptr) const {
+        return qv::rows::selected(list ? *list : *form1_->ListBox1);
+    }
+    bool pauseShown() const {
+        return !form1_->sBitBtn4->isHidden() && form1_->sBitBtn11->isHidden();
+    }
+    bool resumeShown() const {
+        return form1_->sBitBtn4->isHidden() && !form1_->sBitBtn11->isHidden();
+    }
+    void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    // n ticks of the position timer, as it would deliver them.
+    void ticks(int n) {
+        for (int i = 0; i < n; ++i)
+            form1_->Timer2Timer();
+    }
+
+private slots:
+    void init() {
+        install_ = std::make_unique<TestInstall>();
+        install_->writeSettings({"[General]", "Reportstarts=0"});
+        messages_ = std::make_unique<qv::MessageRecorder>();
+        auto player = std::make_unique<FakeMediaPlayer>();
+        player_ = player.get();
+        form1_ = qv::startProgram(std::move(player));
+        player_->volumeRequests.clear();
+        opened_.clear();
+        previousOpener_ = qv::shell::setOpener([this](const QUrl& url) {
+            opened_ << url.toString();
+            return true;
+        });
+    }
+
+    void cleanup() {
+        qv::shell::setOpener(previousOpener_);
+        form1_.reset();
+        messages_.reset();
+        install_.reset();
+    }
+
+    void songNumbersAndAddresses() {
+        QCOMPARE(pb::songNumber(QStringLiteral("http://p/listen/0180017/")), "0180017");
+        QCOMPARE(pb::songNumber(QStringLiteral("/listen/0180010/")), "0180010");
+        // A short number runs on into the rest of the link, up to 7 characters.
+        QCOMPARE(pb::songNumber(QStringLiteral("http://p/listen/123/x.html")), "123/x.h");
+        QCOMPARE(pb::songNumber(QStringLiteral("http://p/listen/12")), "12");
+        // Only the first mark counts.
+        QCOMPARE(pb::songNumber(QStringLiteral("/listen//listen/7")), "/listen");
+        // Without the mark: the link's 8th to 14th characters.
+        QCOMPARE(pb::songNumber(QStringLiteral("http://www.quorvell.example/")), "www.quo");
+        QCOMPARE(pb::songNumber(QStringLiteral("short")), QString());
+        QCOMPARE(pb::downloadAddress(QStringLiteral("http://p"), QStringLiteral("0180017")),
+                 "http://p/audio/download/0180017");
+    }
+
+    void tickAndBarArithmetic() {
+        QVERIFY(pb::lengthReadable(QStringLiteral("03:45")));
+        QVERIFY(pb::lengthReadable(QStringLiteral("00:00")));
+        for (const char* bad : {"", "3:45", "ab:cd", "03", "03:"})
+            QVERIFY2(!pb::lengthReadable(QLatin1String(bad)), bad);
+
+        QCOMPARE(pb::positionPercent(25, 200), 12); // 12.5: halves go to the even side
+        QCOMPARE(pb::positionPercent(27, 200), 14); // 13.5
+        QCOMPARE(pb::positionPercent(1, 3), 33);
+        QCOMPARE(pb::positionPercent(300, 200), 150);
+        QCOMPARE(pb::positionPercent(5, 0), std::nullopt);
+        QCOMPARE(pb::positionPercent(0, 0), std::nullopt);
+        QCOMPARE(pb::positionPercent(std::nan(""), 10), std::nullopt);
+
+        QCOMPARE(pb::elapsedText(0, 7), "0:07");
+        QCOMPARE(pb::elapsedText(3, 45), "3:45");
+        QCOMPARE(pb::elapsedText(12, 0), "12:00");
+        QCOMPARE(pb::elapsedText(0, 61), "0:61");
+
+        QCOMPARE(pb::barValue(-5), 0);
+        QCOMPARE(pb::barValue(150), 100);
+        QCOMPARE(pb::seekPercent(80, 161), 49);
+        QCOMPARE(pb::seekPercent(-20, 161), -12); // truncated toward zero
+        QCOMPARE(pb::seekPercent(200, 161), 124);
+        QCOMPARE(pb::volumePercent(0, 82), 100);
+        QCOMPARE(pb::volumePercent(82, 82), 0);
+        QCOMPARE(pb::volumePercent(41, 82), 50);
+        QCOMPARE(pb::volumePercent(100, 82), -21);
+
+        for (int i = 0; i < 50; ++i) {
+            const int r = pb::randomIndex(3);
+            QVERIFY(r >= 0 && r < 3);
+        }
+        QCOMPARE(pb::randomIndex(1), 0);
+        QCOMPARE(pb::randomIndex(0), 0);
+    }
+
+    void pauseAndResumeToggle() {
+        // Before anything was opened Pause is refused.
+        click(form1_->sBitBtn4);
+        QCOMPARE(messages_->texts(), QStringList{"Please play a song first"});
+        QVERIFY(pauseShown());
+        QCOMPARE(player_->pauseCalls, 0);
+
+        fillResults(2);
+        click(form1_->sBitBtn3);
+        player_->takeUp();
+        QVERIFY(pauseShown());
+        QVERIFY(form1_->Timer2->isActive());
+
+        click(form1_->sBitBtn4);
+        QVERIFY(resumeShown());
+        QVERIFY(!form1_->Timer2->isActive());
+        QCOMPARE(player_->pauseCalls, 1);
+
+        // The radio while paused: the stream plays, "Resume" stays.
+        form1_->CableDSLT11Click();
+        QCOMPARE(player_->url(), qv::Servers::current().radio + ":6870/");
+        QVERIFY(resumeShown());
+        click(form1_->sBitBtn11);
+        QVERIFY(pauseShown());
+        QVERIFY(form1_->Timer2->isActive());
+        QCOMPARE(player_->playCalls, 1);
+
+        // After the player has stopped, Pause still pauses and switches.
+        player_->setPlayState(FakeMediaPlayer::Stopped);
+        click(form1_->sBitBtn4);
+        QVERIFY(resumeShown());
+        QCOMPARE(player_->pauseCalls, 2);
+
+        // A failing player call leaves the buttons as they were.
+        player_->failNextCall(QStringLiteral("engine gone"));
+        click(form1_->sBitBtn11);
+        QVERIFY(resumeShown());
+        QCOMPARE(messages_->records.last().text, QStringLiteral("engine gone"));
+        QCOMPARE(messages_->records.size(), 2);
+    }
+
+    void playTakesTheSelectedOrFirstEntry() {
+        // An empty list: its message; the tick was started by the first step.
+        click(form1_->sBitBtn3);
+        QCOMPARE(messages_->texts(), QStringList{kSearchFirst});
+        QVERIFY(form1_->Timer2->isActive());
+        QVERIFY(!form1_->Timer1->isActive());
+        QVERIFY(player_->urls.isEmpty());
+
+        fillResults(3);
+        form1_->Timer2->stop();
+        form1_->SpinEdit4 = 0;
+        form1_->sGauge2->setValue(40);
+        player_->setDuration(125);
+        click(form1_->sBitBtn3);
+        QCOMPARE(selected(), 0);
+        QCOMPARE(player_->urls, QStringList{download("0000001")});
+        QCOMPARE(form1_->Edit2, link(1));
+        QVERIFY(form1_->Timer1->isActive());
+        QVERIFY(!form1_->Timer2->isActive()); // until the player takes up the address
+        QCOMPARE(form1_->SpinEdit4, 1);
+        QCOMPARE(form1_->sGauge2->value(), 0);
+        QCOMPARE(form1_->Label15->text(), "02:05");
+        QCOMPARE(form1_->Edit3, "02:05");
+        player_->takeUp();
+        QVERIFY(form1_->Timer2->isActive());
+
+        // A double-click plays the row under it.
+        const QListWidgetItem* third = form1_->ListBox1->item(2);
+        const QPoint at = form1_->ListBox1->visualItemRect(third).center();
+        QTest::mouseClick(form1_->ListBox1->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(form1_->ListBox1->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(player_->url(), download("0000003"));
+
+        // Status changes and the two-second refresh write the now-playing line.
+        player_->setStatus(QStringLiteral("Buffering..."));
+        QCOMPARE(form1_->Label9->text(), "Buffering...");
+        player_->setName(QStringLiteral("<b>Demo</b> Song"));
+        form1_->Timer1Timer();
+        QCOMPARE(form1_->Label9->text(), "<b>Demo</b> Song");
+        QCOMPARE(form1_->Label9->textFormat(), Qt::PlainText);
+        QCOMPARE(messages_->records.size(), 1);
+    }
+
+    void nextAndPreviousStepThroughTheShownList() {
+        fillResults(3);
+        form1_->ListBox1->setCurrentRow(1);
+        click(form1_->sBitBtn1);
+        QCOMPARE(selected(), 2);
+        click(form1_->sBitBtn1); // past the last entry: wraps to the first
+        QCOMPARE(selected(), 0);
+        QCOMPARE(player_->url(), download("0000001"));
+        click(form1_->sBitBtn2); // before the first: the first again
+        QCOMPARE(selected(), 0);
+        click(form1_->sBitBtn2);
+        QCOMPARE(player_->urls, (QStringList{download("0000003"), download("0000001"),
+                                             download("0000001"), download("0000001")}));
+        QVERIFY(pauseShown());
+
+        // Random on one entry plays it on every step; on none, the message.
+        form1_->sCheckBox1->setChecked(true);
+        fillResults(1);
+        click(form1_->sBitBtn1);
+        click(form1_->sBitBtn2);
+        QCOMPARE(player_->urls.mid(4), (QStringList{download("0000001"), download("0000001")}));
+        fillResults(0);
+        click(form1_->sBitBtn1);
+        QCOMPARE(messages_->texts(), QStringList{kSearchFirst});
+
+        // The shown list follows the lists' own visibility, also while the
+        // window is hidden in the tray.
+        fill(form1_->sListBox1, form1_->ListBox3, 2);
+        fill(form1_->sListBox2, form1_->ListBox4, 2);
+        form1_->sCheckBox1->setChecked(false);
+        form1_->hide();
+        form1_->ListBox1->hide();
+        form1_->sListBox1->show();
+        form1_->sListBox1->setCurrentRow(0);
+        click(form1_->sBitBtn1);
+        QCOMPARE(selected(form1_->sListBox1), 1);
+        QCOMPARE(form1_->shownList().links, &form1_->ListBox3);
+        form1_->sListBox1->hide();
+        QCOMPARE(form1_->shownList().kind, Form1::ListKind::Favourites);
+        form1_->sListBox2->clear();
+        form1_->sBitBtn3Click();
+        QCOMPARE(messages_->texts().last(), "Please select a song first");
+    }
+
+    void tickCountsAndCarries() {
+        fillResults(2);
+        click(form1_->sBitBtn3);
+        player_->takeUp();
+        form1_->Label16->setText(QStringLiteral("9:99"));
+
+        // The length is not known yet: the counter runs, the label waits.
+        ticks(3);
+        QCOMPARE(form1_->SpinEdit4, 0);
+        QCOMPARE(form1_->SpinEdit8, 3);
+        QCOMPARE(form1_->Label16->text(), "9:99");
+        QCOMPARE(form1_->Label15->text(), QString());
+
+        // Once it is known the label jumps to the counted time.
+        player_->setDuration(200);
+        player_->setPosition(25);
+        ticks(1);
+        QCOMPARE(form1_->Label15->text(), "03:20");
+        QCOMPARE(form1_->Label16->text(), "0:04");
+        QCOMPARE(form1_->sGauge2->value(), 12);
+
+        // Pausing stops the tick; the counters keep their values.
+        click(form1_->sBitBtn4);
+        QVERIFY(!form1_->Timer2->isActive());
+        click(form1_->sBitBtn11);
+        ticks(55);
+        QCOMPARE(form1_->Label16->text(), "0:59");
+        ticks(1);
+        QCOMPARE(form1_->Label16->text(), "1:00");
+        QCOMPARE(form1_->SpinEdit9, 1);
+
+        // Ticks that end early can carry the counter past 60: no carry then.
+        form1_->SpinEdit8 = 59;
+        player_->setDuration(0);
+        ticks(1);
+        player_->setDuration(200);
+        ticks(1);
+        QCOMPARE(form1_->Label16->text(), "1:61");
+        QCOMPARE(player_->urls.size(), 1);
+    }
+
+    void endOfSongGoesOnOrStops() {
+        fillResults(2);
+        click(form1_->sBitBtn3);
+        player_->takeUp();
+        player_->setDuration(3);
+        player_->setPosition(3);
+        player_->setPlayState(FakeMediaPlayer::Stopped);
+        ticks(1);
+        QCOMPARE(player_->url(), download("0000002"));
+        QCOMPARE(selected(), 1);
+        QVERIFY(!form1_->Timer2->isActive());
+        player_->takeUp();
+        ticks(1);
+        QCOMPARE(form1_->Label16->text(), "0:01"); // the new song counts from its start
+
+        // A stream without a length never goes on.
+        form1_->CableDSLT11Click();
+        player_->setDuration(0);
+        player_->setPlayState(FakeMediaPlayer::Stopped);
+        ticks(3);
+        QCOMPARE(player_->urls.size(), 3);
+
+        // With nothing to go on to the tick stops instead of a message a second.
+        player_->setDuration(3);
+        form1_->ListBox1->clear();
+        form1_->ListBox2.clear();
+        form1_->Timer2->start();
+        ticks(3);
+        QVERIFY(!form1_->Timer2->isActive());
+        QVERIFY(messages_->records.isEmpty());
+    }
+
+    void seekAndVolume() {
+        QProgressBar* position = form1_->sGauge2;
+        QProgressBar* volume = form1_->sGauge1;
+        QCOMPARE(position->size(), QSize(161, 17));
+        QCOMPARE(volume->size(), QSize(22, 82));
+
+        // Before anything was played a press does nothing.
+        mouse(position, QEvent::MouseButtonPress, {80, 5});
+        QVERIFY(!form1_->positionDrag);
+        QVERIFY(player_->positionRequests.isEmpty());
+
+        fillResults(1);
+        click(form1_->sBitBtn3);
+        player_->setDuration(200);
+        mouse(position, QEvent::MouseButtonPress, {80, 5});
+        QVERIFY(form1_->positionDrag);
+        QCOMPARE(position->value(), 49);
+        mouse(position, QEvent::MouseMove, {-20, 5}); // dragged beyond the left end
+        QCOMPARE(position->value(), 0);
+        mouse(position, QEvent::MouseMove, {200, 5});
+        QCOMPARE(position->value(), 100);
+        mouse(position, QEvent::MouseButtonRelease, {200, 5});
+        QVERIFY(!form1_->positionDrag);
+        mouse(position, QEvent::MouseMove, {10, 5});
+        QCOMPARE(player_->positionRequests, (QList<double>{98, -24, 248}));
+
+        mouse(volume, QEvent::MouseButtonPress, {5, 41});
+        QCOMPARE(volume->value(), 50);
+        mouse(volume, QEvent::MouseMove, {5, -10});
+        QCOMPARE(volume->value(), 100);
+        mouse(volume, QEvent::MouseMove, {5, 90});
+        QCOMPARE(volume->value(), 0);
+        mouse(volume, QEvent::MouseButtonRelease, {5, 90});
+        mouse(volume, QEvent::MouseMove, {5, 0});
+        QCOMPARE(player_->volumeRequests, (QList<int>{50, 112, -9}));
+        QCOMPARE(player_->volume(), 0);
+
+        // The buttons move bar and player each from its own value.
+        player_->volumeRequests.clear();
+        player_->setVolume(100);
+        volume->setValue(100);
+        click(form1_->sBitBtn6);
+        QCOMPARE(volume->value(), 100);
+        player_->setVolume(0);
+        volume->setValue(30);
+        click(form1_->sBitBtn7);
+        QCOMPARE(volume->value(), 20);
+        QCOMPARE(player_->volumeRequests, (QList<int>{100, 110, 0, -10}));
+        QVERIFY(messages_->records.isEmpty());
+    }
+
+    void checkOutAndDownload() {
+        click(form1_->sBitBtn9);
+        click(form1_->sBitBtn8);
+        form1_->ListBox1->hide();
+        form1_->sListBox1->show();
+        form1_->CheckoutonQuorvell1Click();
+        form1_->Download1Click();
+        form1_->sListBox1->hide();
+        form1_->DownloadSong1Click();
+        QCOMPARE(
+            messages_->texts(),
+            (QStringList{"Please selece genre and click search first",
+                         "Please selece genre and click search first", "Please selece a song first",
+                         "Please select a song, first", "Please select a song, first"}));
+        QVERIFY(opened_.isEmpty());
+
+        // Nothing selected: the first entry, as Play would take it.
+        fill(form1_->sListBox2, form1_->ListBox4, 2);
+        form1_->ListBox4[0] = QStringLiteral("/listen/0180010/");
+        click(form1_->sBitBtn9);
+        click(form1_->sBitBtn8);
+        form1_->sListBox2->setCurrentRow(1);
+        click(form1_->sBitBtn8);
+        click(form1_->sBitBtn3); // Play gives the player the same address
+        const QString portal = qv::Servers::current().portal;
+        QCOMPARE(opened_, (QStringList{portal + "/listen/0180010/", download("0180010"),
+                                       download("0000002")}));
+        QCOMPARE(player_->url(), download("0000002"));
+
+        form1_->DialUp1Click();
+        QCOMPARE(player_->url(), qv::Servers::current().radio + ":6872/");
+        QCOMPARE(messages_->records.size(), 5);
+    }
+};
+
+QTEST_MAIN(TestPlayback)
+#include "test_playback.moc"
