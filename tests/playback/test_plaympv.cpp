@@ -1,0 +1,112 @@
+#include "catalogue.h"
+#include "demoportal.h"
+#include "form1.h"
+#include "messages.h"
+#include "mpvplayer.h"
+#include "playcontrol.h"
+#include "program.h"
+#include "testinstall.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using qv::Form1;
+using qv::MpvPlayer;
+namespace cat = demo::catalogue;
+
+// Search, play and the radio with libmpv (null audio output) against the demo
+// portal, its radio on the fixed ports the player asks for.
+class TestPlayMpv : public QObject {
+    Q_OBJECT
+
+private:
+    demo::Portal portal_;
+    std::unique_ptr<TestInstall> install_;
+    std::unique_ptr<qv::MessageRecorder> messages_;
+    std::unique_ptr<Form1> form1_;
+
+    bool fetched(const std::string& number) const {
+        const std::string request = "GET /audio/download/" + number + " ";
+        const auto log = portal_.requestLog();
+        return std::any_of(log.begin(), log.end(),
+                           [&](const std::string& line) { return line.rfind(request, 0) == 0; });
+    }
+
+private slots:
+    void initTestCase() {
+        if (!MpvPlayer::available())
+            QSKIP("libmpv cannot be loaded on this machine");
+        portal_.start();
+        install_ = std::make_unique<TestInstall>();
+        install_->usePortal(portal_);
+        install_->writeSettings({"[General]", "Reportstarts=0"});
+        messages_ = std::make_unique<qv::MessageRecorder>();
+        form1_ = qv::startProgram(std::make_unique<MpvPlayer>(nullptr, QStringList{"ao=null"}));
+    }
+
+    void cleanupTestCase() {
+        form1_.reset();
+        messages_.reset();
+        install_.reset();
+    }
+
+    void searchResultPlaysAndTheNextFollows() {
+        form1_->ComboBox1->setEditText(QStringLiteral("Dubstep"));
+        QTest::mouseClick(form1_->sBitBtn5, Qt::LeftButton);
+        const std::vector<std::string> songs =
+            cat::pageSongs(cat::kDubstepList, 1, cat::Order::Score);
+        QCOMPARE(form1_->ListBox1->count(), int(songs.size()));
+
+        // The shortest song that has another after it.
+        const auto shortest =
+            std::min_element(songs.begin(), songs.end() - 1, [](auto& a, auto& b) {
+                return cat::songSeconds(a) < cat::songSeconds(b);
+            });
+        const int row = int(shortest - songs.begin());
+        const std::string& next = songs[std::size_t(row) + 1];
+        form1_->ListBox1->setCurrentRow(row);
+        QTest::mouseClick(form1_->sBitBtn3, Qt::LeftButton);
+
+        const int seconds = cat::songSeconds(*shortest);
+        QTRY_COMPARE_WITH_TIMEOUT(form1_->Label16->text(), "0:01", 2500);
+        QVERIFY(fetched(*shortest));
+        QCOMPARE(form1_->Label15->text(), qv::MediaPlayer::formatDuration(seconds));
+        QTRY_COMPARE_WITH_TIMEOUT(form1_->Label9->text(),
+                                  QString::fromStdString("Demo Song " + *shortest), 2500);
+
+        // At the end the tick presses "Next".
+        QTRY_VERIFY_WITH_TIMEOUT(fetched(next), (seconds + 3) * 1000);
+        QCOMPARE(form1_->ListBox1->currentRow(), row + 1);
+        QTRY_COMPARE_WITH_TIMEOUT(form1_->Label16->text(), "0:01", 2500);
+        QVERIFY(form1_->sGauge2->value() < 50);
+        QVERIFY(messages_->records.isEmpty());
+    }
+
+    void radioPlaysWithoutLengthAndNeverGoesOn() {
+        form1_->CableDSLT11Click();
+        QTRY_COMPARE_WITH_TIMEOUT(form1_->Label9->text(), "Vellwave - Demo Track 1", 5000);
+        QVERIFY(form1_->WindowsMediaPlayer1->url().endsWith(":6870/"));
+        QCOMPARE(form1_->WindowsMediaPlayer1->duration(), 0.0);
+
+        // The stream breaks off: the player stops, and still no song follows.
+        const std::size_t requests = portal_.requestLog().size();
+        portal_.stop();
+        QTRY_COMPARE_WITH_TIMEOUT(form1_->WindowsMediaPlayer1->playState(), 1,
+                                  12000); // after the buffered seconds
+        QTest::qWait(2500);               // two ticks
+        QVERIFY(form1_->Timer2->isActive());
+        QCOMPARE(form1_->Label15->text(), QString());
+        QVERIFY(form1_->WindowsMediaPlayer1->url().endsWith(":6870/"));
+        QCOMPARE(portal_.requestLog().size(), requests);
+        QVERIFY(messages_->records.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestPlayMpv)
+#include "test_plaympv.moc"
