@@ -179,9 +179,12 @@ void Form1::buildControls(QWidget* c) {
     Label2->adjustSize();
     Label9 = place(new QLabel(QStringLiteral("Loading..."), c), 168, 272, 236, 14);
     sGauge2 = place(gauge(c, Qt::Horizontal, 0), 168, 288, 161, 17);
-    Label16 = label(QStringLiteral("0:00"), c, 335, 289);
+    // The time labels get room for longer texts than "0:00"; the elapsed
+    // time grows to the left so that it never runs into the "/".
+    Label16 = place(new QLabel(QStringLiteral("0:00"), c), 330, 289, 28, 14);
+    Label16->setAlignment(Qt::AlignRight | Qt::AlignTop);
     Label17 = label(QStringLiteral("/"), c, 359, 289);
-    Label15 = label(QStringLiteral("0:00"), c, 367, 289);
+    Label15 = place(new QLabel(QStringLiteral("0:00"), c), 367, 289, 40, 14);
 
     // Palettes rather than style sheets: a style sheet pulls in a whole
     // second style engine at start.

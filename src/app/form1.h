@@ -313,6 +313,7 @@ private:
     QWidget* client_ = nullptr;
     bool searching_ = false;
     bool startingSong_ = false; // Play, Next and Previous
+    int failedInARow_ = 0;      // songs that ended in an error, one after another
 };
 
 } // namespace qv

@@ -22,8 +22,12 @@ public:
     // 0 before anything was opened, 1 stopped or ended, 2 paused, 3 playing.
     virtual int playState() const = 0;
     // "Opening...", "Buffering...", "Playing", "Paused", "Stopped",
-    // "Media ended", or an error text.
+    // "Media ended", or an error text beginning with "Error".
     virtual QString status() const = 0;
+    // Stopped by an error rather than at the media's end.
+    bool failed() const {
+        return playState() == Stopped && status().startsWith(QLatin1String("Error"));
+    }
 
     virtual void play() = 0;  // continues a paused song
     virtual void pause() = 0; // holds the song at its position

@@ -58,6 +58,14 @@ int rowOrFirst(const QListWidget& list) {
     return std::max(rows::selected(list), 0);
 }
 
+// A bar shows 0 to 100. QProgressBar leaves out repaints for changes it
+// deems smaller than a chunk of its style, which on the short volume bar
+// swallows a step of 10.
+void setBar(QProgressBar& bar, qint64 value) {
+    bar.setValue(playback::barValue(value));
+    bar.update();
+}
+
 QString downloadAddressOf(const QString& link) {
     return playback::downloadAddress(Servers::current().portal, playback::songNumber(link));
 }
@@ -136,7 +144,7 @@ void Form1::play() {
     Edit2 = linkAt(shown, rows::selected(*shown.titles));
     WindowsMediaPlayer1->setUrl(downloadAddressOf(Edit2));
     SpinEdit4 = 1;
-    sGauge2->setValue(0);
+    setBar(*sGauge2, 0);
     Edit3 = WindowsMediaPlayer1->durationString();
     Label15->setText(Edit3);
 }
@@ -223,17 +231,24 @@ void Form1::Timer2Timer() {
                                                        WindowsMediaPlayer1->duration());
         if (!percent)
             return;
-        sGauge2->setValue(playback::barValue(*percent));
+        setBar(*sGauge2, *percent);
         if (SpinEdit8 == 60) {
             ++SpinEdit9;
             SpinEdit8 = 0;
         }
         Label16->setText(playback::elapsedText(SpinEdit9, SpinEdit8));
-        if (WindowsMediaPlayer1->playState() != MediaPlayer::Stopped)
+        if (WindowsMediaPlayer1->playState() != MediaPlayer::Stopped) {
+            failedInARow_ = 0;
             return;
+        }
         // With nothing to go on to, "Next" would show its message every
-        // second for as long as the player stays stopped.
-        if (shownList().titles->count() == 0) {
+        // second for as long as the player stays stopped. When every entry
+        // has failed in turn (no sound device, portal gone) going on would
+        // download the list round and round.
+        failedInARow_ = WindowsMediaPlayer1->failed() ? failedInARow_ + 1 : 0;
+        const int count = shownList().titles->count();
+        if (count == 0 || failedInARow_ >= count) {
+            failedInARow_ = 0;
             Timer2->stop();
             return;
         }
@@ -244,14 +259,14 @@ void Form1::Timer2Timer() {
 
 void Form1::sBitBtn6Click() {
     guarded([&] {
-        sGauge1->setValue(playback::barValue(qint64(sGauge1->value()) + 10));
+        setBar(*sGauge1, qint64(sGauge1->value()) + 10);
         WindowsMediaPlayer1->setVolume(WindowsMediaPlayer1->volume() + 10);
     });
 }
 
 void Form1::sBitBtn7Click() {
     guarded([&] {
-        sGauge1->setValue(playback::barValue(qint64(sGauge1->value()) - 10));
+        setBar(*sGauge1, qint64(sGauge1->value()) - 10);
         WindowsMediaPlayer1->setVolume(WindowsMediaPlayer1->volume() - 10);
     });
 }
@@ -280,7 +295,7 @@ void Form1::sGauge2MouseUp() {
 
 void Form1::seekTo(int x) {
     const int percent = playback::seekPercent(x, sGauge2->width());
-    sGauge2->setValue(playback::barValue(percent));
+    setBar(*sGauge2, percent);
     WindowsMediaPlayer1->setCurrentPosition(WindowsMediaPlayer1->duration() * percent / 100);
 }
 
@@ -300,7 +315,7 @@ void Form1::sGauge1MouseUp() {
 
 void Form1::setVolumeFrom(int y) {
     const int volume = playback::volumePercent(y, sGauge1->height());
-    sGauge1->setValue(playback::barValue(volume));
+    setBar(*sGauge1, volume);
     WindowsMediaPlayer1->setVolume(volume);
 }
 

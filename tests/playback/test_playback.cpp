@@ -342,12 +342,24 @@ private slots:
         ticks(1);
         QCOMPARE(form1_->Label16->text(), "0:01"); // the new song counts from its start
 
+        // Songs that fail one after another: once every entry has failed the
+        // tick stops rather than going round the list for ever.
+        const qsizetype started = player_->urls.size();
+        for (int i = 0; i < 2; ++i) {
+            player_->setPlayState(FakeMediaPlayer::Stopped);
+            player_->setStatus(QStringLiteral("Error: audio output initialization failed"));
+            form1_->Timer2->start();
+            ticks(1);
+        }
+        QCOMPARE(player_->urls.size(), started + 1);
+        QVERIFY(!form1_->Timer2->isActive());
+
         // A stream without a length never goes on.
         form1_->CableDSLT11Click();
         player_->setDuration(0);
         player_->setPlayState(FakeMediaPlayer::Stopped);
         ticks(3);
-        QCOMPARE(player_->urls.size(), 3);
+        QCOMPARE(player_->urls.size(), started + 2);
 
         // With nothing to go on to the tick stops instead of a message a second.
         player_->setDuration(3);
