@@ -1,23 +1,19 @@
 // Times the search through the real main window against a local demo portal,
 // and the list page scan on its own. Prints one Markdown table.
+#include "benchinstall.h"
 #include "demoportal.h"
 #include "fakemediaplayer.h"
 #include "form1.h"
 #include "listscan.h"
 #include "messages.h"
-#include "paths.h"
 #include "program.h"
-#include "servers.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -26,17 +22,6 @@
 namespace {
 
 constexpr int kRuns = 10;
-
-struct Figures {
-    double median, min, max;
-};
-
-Figures figures(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    const double median = n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-    return {median, v.front(), v.back()};
-}
 
 // Rows as a crowded real page writes them, padded with rows the scan skips, to 1 MB.
 QString megabytePage() {
@@ -66,19 +51,7 @@ int main(int argc, char** argv) {
     demo::Portal portal(options);
     portal.start();
 
-    QTemporaryDir dir;
-    QDir(dir.path()).mkpath(QStringLiteral("temp"));
-    QDir(dir.path()).mkpath(QStringLiteral("Playlists"));
-    QFile(dir.filePath(QStringLiteral("Playlists/playlists.ini"))).open(QIODevice::WriteOnly);
-    QFile settings(dir.filePath(QStringLiteral("settings.ini")));
-    settings.open(QIODevice::WriteOnly);
-    settings.write("[General]\r\nReportstarts=0\r\n");
-    settings.close();
-    qv::paths::setExeDir(dir.path());
-    qv::paths::setWorkDir(dir.path());
-    const QString ini = dir.filePath(QStringLiteral("servers.ini"));
-    portal.writeServersIni(ini.toStdString());
-    qv::Servers::setCurrent(qv::Servers::load(ini));
+    const BenchInstall install(portal);
     qv::MessageRecorder quiet;
 
     const auto form1 = qv::startProgram(std::make_unique<qv::FakeMediaPlayer>());

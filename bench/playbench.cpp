@@ -1,0 +1,170 @@
+// Times playing a song through the real main window and libmpv against a
+// local demo portal: from pressing "Play" until the player reports playing
+// and until the position advances, and the CPU and memory the player uses
+// while a song plays. Prints one Markdown table.
+#include "benchinstall.h"
+#include "catalogue.h"
+#include "demoportal.h"
+#include "form1.h"
+#include "messages.h"
+#include "mpvplayer.h"
+#include "program.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
+#include <functional>
+#include <sys/resource.h>
+#include <vector>
+
+namespace {
+
+constexpr int kRuns = 10;
+constexpr int kCpuSeconds = 20;
+
+// Runs the event loop until done() holds, checking every millisecond; the
+// milliseconds that took, or -1 after boundMs.
+double waitFor(const std::function<bool()>& done, int boundMs) {
+    QElapsedTimer clock;
+    clock.start();
+    QEventLoop loop;
+    QTimer poll;
+    poll.setTimerType(Qt::PreciseTimer);
+    double took = -1;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (done()) {
+            took = clock.nsecsElapsed() / 1e6;
+            loop.quit();
+        } else if (clock.elapsed() > boundMs) {
+            loop.quit();
+        }
+    });
+    poll.start(1);
+    loop.exec();
+    return took;
+}
+
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double residentMb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
+    }
+    return 0;
+}
+
+int fail(const char* what) {
+    std::fprintf(stderr, "play: %s\n", what);
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    if (!qv::MpvPlayer::available())
+        return fail("libmpv cannot be loaded");
+
+    demo::Options options;
+    options.radioBind.clear();
+    demo::Portal portal(options);
+    portal.start();
+    const BenchInstall install(portal);
+    qv::MessageRecorder quiet;
+
+    // No sound device here: the null audio output, as the tests use.
+    QString ao = qEnvironmentVariable("QV_BENCH_AO", QStringLiteral("null"));
+    const auto form1 = qv::startProgram(
+        std::make_unique<qv::MpvPlayer>(nullptr, QStringList{QStringLiteral("ao=") + ao}));
+    qv::MediaPlayer& player = *form1->WindowsMediaPlayer1;
+    form1->ComboBox1->setEditText(QStringLiteral("Jazz"));
+    form1->sBitBtn5->click();
+    if (form1->ListBox1->count() == 0)
+        return fail("the search found nothing");
+
+    // Songs long enough not to end during a run, and the longest for the CPU figure.
+    const auto songs =
+        demo::catalogue::pageSongs(18, 1, demo::catalogue::Order::Score); // Jazz, as listed
+    std::vector<int> rows;
+    int longest = 0;
+    for (int row = 0; row < int(songs.size()); ++row) {
+        const int seconds = demo::catalogue::songSeconds(songs[std::size_t(row)]);
+        if (seconds >= 10)
+            rows.push_back(row);
+        if (seconds > demo::catalogue::songSeconds(songs[std::size_t(longest)]))
+            longest = row;
+    }
+    if (int(rows.size()) <= kRuns)
+        return fail("too few long songs");
+
+    std::vector<double> playingMs, movingMs;
+    for (int run = 0; run <= kRuns; ++run) { // run 0 loads libmpv and warms up
+        form1->ListBox1->setCurrentRow(rows[std::size_t(run)]);
+        QElapsedTimer clock;
+        clock.start();
+        double playing = -1;
+        const auto watch = QObject::connect(&player, &qv::MediaPlayer::StatusChange, [&] {
+            if (playing < 0 && player.status() == QLatin1String("Playing"))
+                playing = clock.nsecsElapsed() / 1e6;
+        });
+        form1->sBitBtn3->click();
+        const double waited = waitFor([&] { return player.currentPosition() > 0; }, 5000);
+        QObject::disconnect(watch);
+        if (waited < 0 || playing < 0)
+            return fail("a song did not start within 5 s");
+        if (run > 0) {
+            playingMs.push_back(playing);
+            movingMs.push_back(clock.nsecsElapsed() / 1e6);
+        }
+    }
+
+    form1->ListBox1->setCurrentRow(longest);
+    form1->sBitBtn3->click();
+    if (waitFor([&] { return player.currentPosition() > 1; }, 5000) < 0)
+        return fail("the long song did not start");
+    const std::size_t requests = portal.requestLog().size();
+    const double cpuBefore = cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    waitFor([&] { return wall.elapsed() >= kCpuSeconds * 1000; }, kCpuSeconds * 1000 + 1000);
+    const double cpu = 100 * (cpuSeconds() - cpuBefore) / (wall.nsecsElapsed() / 1e9);
+    const double rss = residentMb();
+    const bool stillPlaying = player.playState() == qv::MediaPlayer::Playing;
+    const bool portalIdle = portal.requestLog().size() == requests;
+    if (!quiet.records.isEmpty()) {
+        std::fprintf(stderr, "play: the player said: %s\n", qPrintable(quiet.records.first().text));
+        return 1;
+    }
+
+    const Figures p = figures(playingMs), m = figures(movingMs);
+    std::printf("| Measure | Median | Min | Max | Aim |\n|---|---:|---:|---:|---|\n");
+    std::printf("| \"Play\" to status \"Playing\", ms | %.1f | %.1f | %.1f | < 250 |\n", p.median,
+                p.min, p.max);
+    std::printf("| \"Play\" to the position advancing, ms | %.1f | %.1f | %.1f | < 250 |\n",
+                m.median, m.min, m.max);
+    std::printf("| CPU while a song plays (%d s), %% of one core | %.2f | | | < 3 |\n", kCpuSeconds,
+                cpu);
+    std::printf("| Resident memory while playing, MB | %.1f | | | |\n", rss);
+    std::printf(
+        "\nSongs of 10-60 s from the demo portal's \"Jazz\" list, audio output \"%s\"%s%s.\n",
+        qPrintable(ao), stillPlaying ? "" : "; the song had ended before the 20 s were up",
+        portalIdle ? "" : "; the portal served requests during the CPU measurement");
+    return 0;
+}
