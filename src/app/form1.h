@@ -312,8 +312,8 @@ private:
 
     QWidget* client_ = nullptr;
     bool searching_ = false;
-    bool startingSong_ = false; // Play, Next and Previous
-    int failedInARow_ = 0;      // songs that ended in an error, one after another
+    bool playControlBusy_ = false; // the play, song and volume commands
+    int failedInARow_ = 0;         // songs that ended in an error, one after another
 };
 
 } // namespace qv

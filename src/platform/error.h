@@ -61,4 +61,12 @@ private:
     bool entered_;
 };
 
+// guarded(), unless a handler sharing the flag is already running further up
+// the stack (waiting in a message box, say): then nothing happens.
+template <typename Handler> void guardedOnce(bool& busy, Handler&& handler) noexcept {
+    const NestGuard guard(busy);
+    if (guard)
+        guarded(std::forward<Handler>(handler));
+}
+
 } // namespace qv

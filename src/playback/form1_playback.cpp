@@ -115,12 +115,10 @@ Form1::ShownList Form1::shownList() {
 
 // ---- Play control ----
 
+// The play commands share one flag: a message box of one keeps the event loop
+// running, and a tick, hotkey or tray command must not run another under it.
 void Form1::sBitBtn3Click() {
-    // A message box of Play keeps the event loop running: a tick, hotkey or
-    // tray command must not start another song under it.
-    const NestGuard guard(startingSong_);
-    if (guard)
-        guarded([&] { play(); });
+    guardedOnce(playControlBusy_, [&] { play(); });
 }
 
 void Form1::play() {
@@ -150,7 +148,7 @@ void Form1::play() {
 }
 
 void Form1::sBitBtn4Click() {
-    guarded([&] {
+    guardedOnce(playControlBusy_, [&] {
         if (WindowsMediaPlayer1->playState() == MediaPlayer::Undefined) {
             messages::plain(QStringLiteral("Please play a song first"));
             return;
@@ -163,7 +161,7 @@ void Form1::sBitBtn4Click() {
 }
 
 void Form1::sBitBtn11Click() {
-    guarded([&] {
+    guardedOnce(playControlBusy_, [&] {
         WindowsMediaPlayer1->play();
         sBitBtn11->hide();
         sBitBtn4->show();
@@ -172,15 +170,11 @@ void Form1::sBitBtn11Click() {
 }
 
 void Form1::sBitBtn1Click() {
-    const NestGuard guard(startingSong_);
-    if (guard)
-        guarded([&] { step(+1); });
+    guardedOnce(playControlBusy_, [&] { step(+1); });
 }
 
 void Form1::sBitBtn2Click() {
-    const NestGuard guard(startingSong_);
-    if (guard)
-        guarded([&] { step(-1); });
+    guardedOnce(playControlBusy_, [&] { step(-1); });
 }
 
 void Form1::step(int direction) {
@@ -258,14 +252,14 @@ void Form1::Timer2Timer() {
 }
 
 void Form1::sBitBtn6Click() {
-    guarded([&] {
+    guardedOnce(playControlBusy_, [&] {
         setBar(*sGauge1, qint64(sGauge1->value()) + 10);
         WindowsMediaPlayer1->setVolume(WindowsMediaPlayer1->volume() + 10);
     });
 }
 
 void Form1::sBitBtn7Click() {
-    guarded([&] {
+    guardedOnce(playControlBusy_, [&] {
         setBar(*sGauge1, qint64(sGauge1->value()) - 10);
         WindowsMediaPlayer1->setVolume(WindowsMediaPlayer1->volume() - 10);
     });
@@ -342,7 +336,7 @@ bool Form1::barMouseEvent(QObject* watched, QEvent* event) {
 // ---- Song page, download, radio ----
 
 void Form1::sBitBtn9Click() {
-    guarded([&] {
+    guardedOnce(playControlBusy_, [&] {
         const ShownList shown = shownList();
         if (shown.titles->count() == 0) {
             messages::plain(checkOutMessage(shown.kind));
@@ -353,7 +347,7 @@ void Form1::sBitBtn9Click() {
 }
 
 void Form1::sBitBtn8Click() {
-    guarded([&] {
+    guardedOnce(playControlBusy_, [&] {
         const ShownList shown = shownList();
         if (shown.titles->count() == 0) {
             messages::plain(downloadMessage(shown.kind));
@@ -365,11 +359,14 @@ void Form1::sBitBtn8Click() {
 }
 
 void Form1::CableDSLT11Click() {
-    guarded([&] { WindowsMediaPlayer1->setUrl(Servers::current().radioAddress(kBroadbandPort)); });
+    guardedOnce(playControlBusy_, [&] {
+        WindowsMediaPlayer1->setUrl(Servers::current().radioAddress(kBroadbandPort));
+    });
 }
 
 void Form1::DialUp1Click() {
-    guarded([&] { WindowsMediaPlayer1->setUrl(Servers::current().radioAddress(kDialUpPort)); });
+    guardedOnce(playControlBusy_,
+                [&] { WindowsMediaPlayer1->setUrl(Servers::current().radioAddress(kDialUpPort)); });
 }
 
 } // namespace qv

@@ -242,6 +242,28 @@ private slots:
         QCOMPARE(messages_->records.size(), 1);
     }
 
+    void noCommandRunsUnderAnotherOnesMessage() {
+        // A sink that presses play commands while its box would be open, as a
+        // tick or a hotkey can while a modal box runs its own event loop.
+        struct Reentrant : qv::MessageSink {
+            Form1* form1;
+            QStringList texts;
+            void show(const qv::MessageRecord& m) override {
+                texts << m.text;
+                form1->sBitBtn1Click();
+                form1->sBitBtn3Click();
+                form1->sBitBtn4Click();
+            }
+            bool ask(const qv::MessageRecord&) override { return false; }
+        } sink;
+        sink.form1 = form1_.get();
+        qv::MessageSink* const previous = qv::messages::setSink(&sink);
+        form1_->sBitBtn3Click();
+        form1_->sBitBtn4Click();
+        qv::messages::setSink(previous);
+        QCOMPARE(sink.texts, (QStringList{kSearchFirst, "Please play a song first"}));
+    }
+
     void nextAndPreviousStepThroughTheShownList() {
         fillResults(3);
         form1_->ListBox1->setCurrentRow(1);
