@@ -10,11 +10,12 @@
 #include <algorithm>
 #include <vector>
 
-// A throw-away portable installation whose servers all point at the demo
-// portal, with the start-up report switched off.
+// A demo portal (without radio) and a throw-away portable installation whose
+// servers all point at it, with the start-up report switched off.
 class BenchInstall {
 public:
-    explicit BenchInstall(const demo::Portal& portal) {
+    BenchInstall() : portal(portalOptions()) {
+        portal.start();
         const QDir root(dir_.path());
         root.mkpath(QStringLiteral("temp"));
         root.mkpath(QStringLiteral("Playlists"));
@@ -30,7 +31,15 @@ public:
         qv::Servers::setCurrent(qv::Servers::load(ini));
     }
 
+    demo::Portal portal;
+
 private:
+    static demo::Options portalOptions() {
+        demo::Options options;
+        options.radioBind.clear();
+        return options;
+    }
+
     QTemporaryDir dir_;
 };
 

@@ -82,11 +82,7 @@ int main(int argc, char** argv) {
     if (!qv::MpvPlayer::available())
         return fail("libmpv cannot be loaded");
 
-    demo::Options options;
-    options.radioBind.clear();
-    demo::Portal portal(options);
-    portal.start();
-    const BenchInstall install(portal);
+    BenchInstall install;
     qv::MessageRecorder quiet;
 
     // No sound device here: the null audio output, as the tests use.
@@ -146,7 +142,7 @@ int main(int argc, char** argv) {
     form1->sBitBtn3->click();
     if (waitFor([&] { return player.currentPosition() > 1; }, 5000) < 0)
         return fail("the long song did not start");
-    const std::size_t requests = portal.requestLog().size();
+    const std::size_t requests = install.portal.requestLog().size();
     const double cpuBefore = cpuSeconds();
     QElapsedTimer wall;
     wall.start();
@@ -154,7 +150,7 @@ int main(int argc, char** argv) {
     const double cpu = 100 * (cpuSeconds() - cpuBefore) / (wall.nsecsElapsed() / 1e9);
     const double rss = residentMb();
     const bool stillPlaying = player.playState() == qv::MediaPlayer::Playing;
-    const bool portalIdle = portal.requestLog().size() == requests;
+    const bool portalIdle = install.portal.requestLog().size() == requests;
     if (!quiet.records.isEmpty()) {
         std::fprintf(stderr, "play: the player said: %s\n", qPrintable(quiet.records.first().text));
         return 1;

@@ -46,12 +46,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    demo::Options options;
-    options.radioBind.clear();
-    demo::Portal portal(options);
-    portal.start();
-
-    const BenchInstall install(portal);
+    BenchInstall install;
     qv::MessageRecorder quiet;
 
     const auto form1 = qv::startProgram(std::make_unique<qv::FakeMediaPlayer>());
