@@ -456,6 +456,10 @@ private slots:
         QCOMPARE(opened_, (QStringList{portal + "/listen/0180010/", download("0180010"),
                                        download("0000002")}));
         QCOMPARE(player_->url(), download("0000002"));
+        // Only web addresses leave the program.
+        form1_->ListBox4[1] = QStringLiteral("file:///etc/passwd");
+        click(form1_->sBitBtn9);
+        QCOMPARE(opened_.size(), 3);
 
         form1_->DialUp1Click();
         QCOMPARE(player_->url(), qv::Servers::current().radio + ":6872/");
