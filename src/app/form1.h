@@ -304,8 +304,11 @@ private:
     void setStatus(const QString& text, const QColor& colour);
 
     void setUpPlayback();
+    void showPlaying(bool playing);
     void play();
     void step(int direction);
+    void stepVolume(int step);
+    void playRadio(int port);
     void seekTo(int x);
     void setVolumeFrom(int y);
     bool barMouseEvent(QObject* watched, QEvent* event);

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
+#include <optional>
 
 namespace qv {
 
@@ -52,10 +53,15 @@ QString linkAt(const Form1::ShownList& shown, int row) {
     return shown.links->at(row);
 }
 
-// The row that Check out and Download take: the selected one, or the first
-// when none is selected, as Play would take it.
-int rowOrFirst(const QListWidget& list) {
-    return std::max(rows::selected(list), 0);
+// The link that Check out and Download take: the selected row's, or the first
+// row's when none is selected, as Play would take it. Nothing, after the
+// message, when the list is empty.
+std::optional<QString> chosenLink(const Form1::ShownList& shown, const QString& emptyMessage) {
+    if (shown.titles->count() == 0) {
+        messages::plain(emptyMessage);
+        return std::nullopt;
+    }
+    return linkAt(shown, std::max(rows::selected(*shown.titles), 0));
 }
 
 // A bar shows 0 to 100. QProgressBar leaves out repaints for changes it
@@ -121,10 +127,19 @@ void Form1::sBitBtn3Click() {
     guardedOnce(playControlBusy_, [&] { play(); });
 }
 
+// The "Pause"/"Resume" toggle: exactly one of the two buttons shows, and the
+// tick runs while "Pause" does.
+void Form1::showPlaying(bool playing) {
+    sBitBtn11->setVisible(!playing);
+    sBitBtn4->setVisible(playing);
+    if (playing)
+        Timer2->start();
+    else
+        Timer2->stop();
+}
+
 void Form1::play() {
-    sBitBtn11->hide();
-    sBitBtn4->show();
-    Timer2->start();
+    showPlaying(true);
 
     const ShownList shown = shownList();
     if (rows::selected(*shown.titles) < 0)
@@ -154,18 +169,14 @@ void Form1::sBitBtn4Click() {
             return;
         }
         WindowsMediaPlayer1->pause();
-        sBitBtn11->show();
-        sBitBtn4->hide();
-        Timer2->stop();
+        showPlaying(false);
     });
 }
 
 void Form1::sBitBtn11Click() {
     guardedOnce(playControlBusy_, [&] {
         WindowsMediaPlayer1->play();
-        sBitBtn11->hide();
-        sBitBtn4->show();
-        Timer2->start();
+        showPlaying(true);
     });
 }
 
@@ -178,9 +189,7 @@ void Form1::sBitBtn2Click() {
 }
 
 void Form1::step(int direction) {
-    sBitBtn11->hide();
-    sBitBtn4->show();
-    Timer2->start();
+    showPlaying(true);
 
     const ShownList shown = shownList();
     const int count = shown.titles->count();
@@ -252,17 +261,17 @@ void Form1::Timer2Timer() {
 }
 
 void Form1::sBitBtn6Click() {
-    guardedOnce(playControlBusy_, [&] {
-        setBar(*sGauge1, qint64(sGauge1->value()) + 10);
-        WindowsMediaPlayer1->setVolume(WindowsMediaPlayer1->volume() + 10);
-    });
+    guardedOnce(playControlBusy_, [&] { stepVolume(+10); });
 }
 
 void Form1::sBitBtn7Click() {
-    guardedOnce(playControlBusy_, [&] {
-        setBar(*sGauge1, qint64(sGauge1->value()) - 10);
-        WindowsMediaPlayer1->setVolume(WindowsMediaPlayer1->volume() - 10);
-    });
+    guardedOnce(playControlBusy_, [&] { stepVolume(-10); });
+}
+
+// Bar and player each move from their own value; they are not brought into line.
+void Form1::stepVolume(int step) {
+    setBar(*sGauge1, qint64(sGauge1->value()) + step);
+    WindowsMediaPlayer1->setVolume(WindowsMediaPlayer1->volume() + step);
 }
 
 void Form1::sGauge2MouseDown(int x) {
@@ -338,35 +347,32 @@ bool Form1::barMouseEvent(QObject* watched, QEvent* event) {
 void Form1::sBitBtn9Click() {
     guardedOnce(playControlBusy_, [&] {
         const ShownList shown = shownList();
-        if (shown.titles->count() == 0) {
-            messages::plain(checkOutMessage(shown.kind));
-            return;
-        }
-        shell::openAddress(linkAt(shown, rowOrFirst(*shown.titles)));
+        if (const auto link = chosenLink(shown, checkOutMessage(shown.kind)))
+            shell::openAddress(*link);
     });
 }
 
 void Form1::sBitBtn8Click() {
     guardedOnce(playControlBusy_, [&] {
         const ShownList shown = shownList();
-        if (shown.titles->count() == 0) {
-            messages::plain(downloadMessage(shown.kind));
-            return;
+        if (const auto link = chosenLink(shown, downloadMessage(shown.kind))) {
+            Edit2 = *link;
+            shell::openAddress(downloadAddressOf(Edit2));
         }
-        Edit2 = linkAt(shown, rowOrFirst(*shown.titles));
-        shell::openAddress(downloadAddressOf(Edit2));
     });
 }
 
+// The stream plays at once; buttons, lists and selections stay as they are.
 void Form1::CableDSLT11Click() {
-    guardedOnce(playControlBusy_, [&] {
-        WindowsMediaPlayer1->setUrl(Servers::current().radioAddress(kBroadbandPort));
-    });
+    guardedOnce(playControlBusy_, [&] { playRadio(kBroadbandPort); });
 }
 
 void Form1::DialUp1Click() {
-    guardedOnce(playControlBusy_,
-                [&] { WindowsMediaPlayer1->setUrl(Servers::current().radioAddress(kDialUpPort)); });
+    guardedOnce(playControlBusy_, [&] { playRadio(kDialUpPort); });
+}
+
+void Form1::playRadio(int port) {
+    WindowsMediaPlayer1->setUrl(Servers::current().radioAddress(port));
 }
 
 } // namespace qv
