@@ -23,23 +23,30 @@ QString openErrorText(const QString& path, const QString& reason) {
         .arg(QFileInfo(path).absoluteFilePath(), reason);
 }
 
-QString loadFile(const QString& path) {
+QByteArray readBytes(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw Error(openErrorText(path, file.errorString()));
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw Error(openErrorText(path, file.errorString()));
-    return fromBytes(bytes);
+    return bytes;
 }
 
-void saveFile(const QString& path, const QString& holder) {
+void writeBytes(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
-    const QByteArray bytes = toBytes(holder);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         throw Error(QStringLiteral("Cannot create file \"%1\". %2")
                         .arg(QFileInfo(path).absoluteFilePath(), file.errorString()));
     }
+}
+
+QString loadFile(const QString& path) {
+    return fromBytes(readBytes(path));
+}
+
+void saveFile(const QString& path, const QString& holder) {
+    writeBytes(path, toBytes(holder));
 }
 
 QStringList lines(const QString& holder) {

@@ -14,6 +14,13 @@ QString fromBytes(const QByteArray& bytes);
 // The bytes a holder text stands for (inverse of fromBytes).
 QByteArray toBytes(const QString& holder);
 
+// A whole file's bytes, zero bytes included.
+// Throws Error("Cannot open file \"PATH\". REASON") when it cannot be read.
+QByteArray readBytes(const QString& path);
+// Replaces a file atomically with the bytes.
+// Throws Error("Cannot create file \"PATH\". REASON") when it cannot be written.
+void writeBytes(const QString& path, const QByteArray& bytes);
+
 // Reads a whole file into a holder text.
 // Throws Error("Cannot open file \"PATH\". REASON") when it cannot be read.
 QString loadFile(const QString& path);
