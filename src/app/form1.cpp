@@ -90,11 +90,6 @@ QListWidget* list(QWidget* parent, int left, int top, int width, int height) {
     return place(box, left, top, width, height);
 }
 
-// Menu captions treat '&' as a mnemonic; names from files must show as written.
-QString menuCaption(const QString& name) {
-    return text::display(name).replace(QLatin1Char('&'), QStringLiteral("&&"));
-}
-
 } // namespace
 
 Form1::Form1(std::unique_ptr<MediaPlayer> player)
@@ -114,6 +109,7 @@ Form1::Form1(std::unique_ptr<MediaPlayer> player)
     buildMenus();
     setUpSearch();
     setUpPlayback();
+    setUpPlaylists();
 
     // The client area is fixed; only "<<" and ">>" change its width.
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
@@ -366,16 +362,8 @@ void Form1::reportStart() {
 void Form1::loadPlaylistNames() {
     playlists.clear();
     playlists = text::loadFile(paths::workFile(QStringLiteral("Playlists/playlists.ini")));
-    const QStringList names = text::lines(playlists);
-
-    sComboBox3->clear();
-    for (const QString& name : names)
-        sComboBox3->addItem(text::display(name), name);
-    sComboBox3->setEditText(names.isEmpty() ? QString() : text::display(names.first()));
-
-    AddtoPlaylist1->clear();
-    for (qsizetype i = 0; i < names.size(); ++i)
-        AddtoPlaylist1->addAction(menuCaption(names[i]))->setData(int(i));
+    setPlaylistSelector(text::lines(playlists).value(0));
+    rebuildPlaylistMenu();
 }
 
 void Form1::FormClick() {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "filedialog.h"
+
 #include <QMainWindow>
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -74,6 +77,8 @@ public:
     static constexpr int kClientHeight = 351;
     static constexpr int kCollapsedWidth = 417;
     static constexpr int kExpandedWidth = 625;
+    static inline const QString kPlaylistFilter =
+        QStringLiteral("Quorvell Radioplayer playlist file (*.qvl)");
 
     explicit Form1(std::unique_ptr<MediaPlayer> player);
     ~Form1() override;
@@ -129,6 +134,47 @@ public:
     void Download1Click() { sBitBtn8Click(); }
     void CableDSLT11Click();
     void DialUp1Click();
+
+    // ---- Playlist store ----
+    void Button8Click();  // read the names from "playlists.ini"
+    void Button10Click(); // write the names to "playlists.ini"
+    void Button5Click();  // load the current playlist
+    void Button7Click();  // save the current playlist
+
+    // ---- Play modes ----
+    void sButton2Click(); // Normal
+    void sButton4Click(); // Own Playlist
+    void sButton3Click(); // Favorite songs
+    void sComboBox3Change();
+    void sBitBtn14Click(); // Refresh
+
+    // ---- Playlist editing ----
+    void sBitBtn12Click(); // New playlist
+    void sBitBtn13Click(); // Delete playlist
+    void PlaylistMenuItemClick(int tag);
+    // Pointer positions in the list's viewport.
+    void PopupMenu1Popup(QPoint at);
+    void PopupMenu2Popup(QPoint at);
+    void Delete1Click();
+    void Moveup1Click();
+    void MoveDown1Click();
+
+    // ---- Playlist import and export ----
+    void Importplaylist1Click();
+    void exportplaylist1Click();
+
+    // The store operations for callers that stop at a failure (they throw
+    // Error). saveNames writes the names and on success keeps them in `playlists`.
+    void loadNames();
+    void saveNames(const QString& names);
+    void loadCurrentPlaylist();
+
+    // The name of the current playlist, as holder text: the selector's text.
+    QString currentPlaylist() const;
+    // The selector gets the names of `playlists` as items, and the text.
+    void setPlaylistSelector(const QString& text);
+    // "Add to Playlist" gets one entry per name of `playlists`.
+    void rebuildPlaylistMenu();
 
     // The list pair that play control works on: the first list whose own
     // visibility is on, so the answer is the same while the window is
@@ -249,6 +295,9 @@ public:
     QTimer* Timer1; // now-playing line, 2000 ms
     QTimer* Timer2; // position tick, 1000 ms
     MediaPlayer* WindowsMediaPlayer1;
+    FileDialog OpenDialog1{FileDialog::Mode::Open, {}, kPlaylistFilter, QStringLiteral("qvl")};
+    FileDialog SaveDialog1{FileDialog::Mode::Save, QStringLiteral("Export"), kPlaylistFilter,
+                           QStringLiteral("qvl")};
     QNetworkAccessManager* WebBrowser1; // the start-up report
     SkinEngine* sSkinManager1;
 
@@ -303,6 +352,10 @@ private:
     void scanListPage();
     void setStatus(const QString& text, const QColor& colour);
 
+    void setUpPlaylists();
+    void showMode(ListKind kind);
+    void movePlaylistEntry(int step);
+
     void setUpPlayback();
     void showPlaying(bool playing);
     void play();
@@ -316,6 +369,7 @@ private:
     QWidget* client_ = nullptr;
     bool searching_ = false;
     bool playControlBusy_ = false; // the play, song and volume commands
+    bool playlistBusy_ = false;    // the playlist commands
     int failedInARow_ = 0;         // songs that ended in an error, one after another
 };
 

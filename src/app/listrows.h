@@ -2,10 +2,12 @@
 
 #include "textfile.h"
 
+#include <QComboBox>
 #include <QListWidget>
 
-// Rows of the visible title lists: the user sees the decoded text, while the
-// row keeps the holder text exactly as it came from the page or file.
+// Rows of the visible title lists and drop-downs: the user sees the decoded
+// text, while the row keeps the holder text exactly as it came from the page
+// or file.
 namespace qv::rows {
 
 inline constexpr int kHolderRole = Qt::UserRole;
@@ -38,6 +40,35 @@ inline QString holder(const QListWidget& list, int row) {
 inline int selected(const QListWidget& list) {
     const QListWidgetItem* item = list.currentItem();
     return item && item->isSelected() ? list.currentRow() : -1;
+}
+
+// Rows a and b trade places, with their holder texts.
+inline void swap(QListWidget& list, int a, int b) {
+    QListWidgetItem* x = list.item(a);
+    QListWidgetItem* y = list.item(b);
+    if (!x || !y)
+        return;
+    const QString text = x->text();
+    const QVariant holder = x->data(kHolderRole);
+    x->setText(y->text());
+    x->setData(kHolderRole, y->data(kHolderRole));
+    y->setText(text);
+    y->setData(kHolderRole, holder);
+}
+
+// Drop-downs of names show the decoded text and keep the holder text as item data.
+inline void setItems(QComboBox& box, const QStringList& holders) {
+    box.clear();
+    for (const QString& holder : holders)
+        box.addItem(text::display(holder), holder);
+}
+
+// The holder text behind a drop-down's text: an item's own when the text is
+// an item's, otherwise what the user typed.
+inline QString holder(const QComboBox& box) {
+    const QString shown = box.currentText();
+    const int i = box.findText(shown, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    return i >= 0 ? box.itemData(i).toString() : text::fromUser(shown);
 }
 
 } // namespace qv::rows

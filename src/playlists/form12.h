@@ -2,20 +2,29 @@
 
 #include <QDialog>
 
+class QLineEdit;
+class QPushButton;
+
 namespace qv {
 
 class Form1;
 
-// The prompt for a new playlist's name.
+// The prompt for a new playlist's name. The main window stays disabled while
+// it is open; every way of closing it gives the main window back.
 class Form12 : public QDialog {
     Q_OBJECT
 public:
-    explicit Form12(Form1& form1) : form1_(form1) {
-        setWindowTitle(QStringLiteral("Playlist name"));
-    }
+    explicit Form12(Form1& form1);
+
+    void sButton1Click(); // OK
+    void sButton2Click(); // Cancel
+
+    QLineEdit* sEdit1;
+    QPushButton* sButton1;
+    QPushButton* sButton2;
 
 private:
-    [[maybe_unused]] Form1& form1_;
+    Form1& form1_;
 };
 
 } // namespace qv

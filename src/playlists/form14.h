@@ -6,14 +6,14 @@ namespace qv {
 
 class Form1;
 
-// The favourites login.
+// The favourites login. However it closes, the main window is usable again.
 class Form14 : public QDialog {
     Q_OBJECT
 public:
-    explicit Form14(Form1& form1) : form1_(form1) { setWindowTitle(QStringLiteral("Login")); }
+    explicit Form14(Form1& form1);
 
 private:
-    [[maybe_unused]] Form1& form1_;
+    Form1& form1_;
 };
 
 } // namespace qv

@@ -2,20 +2,32 @@
 
 #include <QDialog>
 
+class QComboBox;
+class QPushButton;
+
 namespace qv {
 
 class Form1;
 
-// The export window.
+// Picks the playlist to export; the copy goes where the save dialog says.
 class Form16 : public QDialog {
     Q_OBJECT
 public:
-    explicit Form16(Form1& form1) : form1_(form1) {
-        setWindowTitle(QStringLiteral("Export playlist"));
-    }
+    explicit Form16(Form1& form1);
+
+    void FormShow();
+    void sBitBtn1Click(); // OK
+    void sBitBtn2Click(); // Cancel
+
+    QComboBox* sComboBox1;
+    QPushButton* sBitBtn1;
+    QPushButton* sBitBtn2;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
-    [[maybe_unused]] Form1& form1_;
+    Form1& form1_;
 };
 
 } // namespace qv

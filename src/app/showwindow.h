@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+namespace qv {
+
+// Shows a window in the middle of the desktop, or brings it forward when it
+// is open already.
+inline void showCentred(QWidget& window) {
+    if (!window.isVisible()) {
+        if (window.layout())
+            window.adjustSize();
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            window.move(screen->availableGeometry().center() - window.rect().center());
+    }
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+} // namespace qv
