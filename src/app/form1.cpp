@@ -87,6 +87,11 @@ QProgressBar* gauge(QWidget* parent, Qt::Orientation orientation, int value) {
 QListWidget* list(QWidget* parent, int left, int top, int width, int height) {
     auto* box = new QListWidget(parent);
     box->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Every row is one line in one font. Equal row sizes spare laying out the
+    // text of every row whenever a row changes, which stalls long playlists;
+    // a title wider than the list ends in "..." and shows whole as a tool tip.
+    box->setUniformItemSizes(true);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     return place(box, left, top, width, height);
 }
 

@@ -25,8 +25,17 @@ inline QString shown(const QString& holder) {
         .replace(QLatin1Char('\n'), QLatin1Char(' '));
 }
 
+// A row whose tool tip is its whole text, without storing it twice.
+class Row : public QListWidgetItem {
+public:
+    using QListWidgetItem::QListWidgetItem;
+    QVariant data(int role) const override {
+        return role == Qt::ToolTipRole ? QVariant(text()) : QListWidgetItem::data(role);
+    }
+};
+
 inline void append(QListWidget& list, const QString& holder) {
-    auto* item = new QListWidgetItem(shown(holder), &list);
+    auto* item = new Row(shown(holder), &list);
     item->setData(kHolderRole, holder);
 }
 

@@ -48,7 +48,10 @@ QString below(Base base, const QString& relative) {
     return base == Base::Exe ? paths::exeFile(relative) : paths::workFile(relative);
 }
 
-const QString kNotValid = QStringLiteral("Not a valid playlist name");
+QString whyNot(const QString& name) {
+    return name.isEmpty() ? QStringLiteral("No playlist is chosen")
+                          : QStringLiteral("Not a valid playlist name");
+}
 
 } // namespace
 
@@ -64,7 +67,7 @@ QString path(Base base, const QString& name) {
 QByteArray loadBytes(Base base, const QString& name) {
     const QString file = path(base, name);
     if (!validName(name))
-        throw Error(text::openErrorText(file, kNotValid));
+        throw Error(text::openErrorText(file, whyNot(name)));
     return text::readBytes(file);
 }
 
@@ -72,7 +75,7 @@ void saveBytes(Base base, const QString& name, const QByteArray& bytes) {
     const QString file = path(base, name);
     if (!validName(name)) {
         throw Error(QStringLiteral("Cannot create file \"%1\". %2")
-                        .arg(QFileInfo(file).absoluteFilePath(), kNotValid));
+                        .arg(QFileInfo(file).absoluteFilePath(), whyNot(name)));
     }
     text::writeBytes(file, bytes);
 }
