@@ -407,7 +407,8 @@ private slots:
     }
 
     void importAndExport() {
-        const QByteArray odd("Z\r\nz\r\n\r\nhidden\0bytes", 22);
+        static const char kOdd[] = "Z\r\nz\r\n\r\nhidden\0bytes";
+        const QByteArray odd(kOdd, sizeof kOdd - 1);
         start("A\r\n", {{"A", odd}});
         qv::Form15& form15 = *form1_->windows.form15;
         qv::Form16& form16 = *form1_->windows.form16;
