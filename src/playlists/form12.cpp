@@ -2,8 +2,6 @@
 
 #include "error.h"
 #include "form1.h"
-#include "messages.h"
-#include "namewindow.h"
 #include "playliststore.h"
 #include "textfile.h"
 
@@ -14,13 +12,10 @@ namespace qv {
 
 using playlist::Base;
 
-Form12::Form12(Form1& form1) : form1_(form1) {
-    setWindowTitle(QStringLiteral("Playlist name"));
-    const NameWindowControls controls =
-        buildNameWindow(*this, QStringLiteral("Please enter the name of your Playlist"), form1);
-    sEdit1 = controls.edit;
-    sButton1 = controls.ok;
-    sButton2 = controls.cancel;
+Form12::Form12(Form1& form1)
+    : NameWindow(QStringLiteral("Playlist name"),
+                 QStringLiteral("Please enter the name of your Playlist"), form1),
+      form1_(form1) {
     connect(sButton1, &QPushButton::clicked, this, &Form12::sButton1Click);
     connect(sButton2, &QPushButton::clicked, this, &Form12::sButton2Click);
     // The title bar's close and Escape end here too.
@@ -29,23 +24,21 @@ Form12::Form12(Form1& form1) : form1_(form1) {
 
 void Form12::sButton1Click() {
     guarded([&] {
-        const QString name = text::fromUser(sEdit1->text());
-        if (const std::optional<QString> refused = playlist::refusal(name, form1_.playlists)) {
-            messages::plain(*refused);
+        const std::optional<QString> name = acceptedName(form1_.playlists);
+        if (!name)
             return;
-        }
         close();
         form1_.setEnabled(true);
 
         form1_.playlists.clear();
         form1_.playlists = text::loadFile(playlist::namesPath(Base::Work));
-        const QString names = playlist::withLines(form1_.playlists, {name});
+        const QString names = playlist::withLines(form1_.playlists, {*name});
         text::saveFile(playlist::namesPath(Base::Work), names);
         form1_.playlists = names;
-        playlist::save(Base::Work, name, {});
+        playlist::save(Base::Work, *name, {});
 
         form1_.rebuildPlaylistMenu();
-        form1_.setPlaylistSelector(name);
+        form1_.setPlaylistSelector(*name);
         form1_.loadCurrentPlaylist();
     });
 }

@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QDialog>
-
-class QLineEdit;
-class QPushButton;
+#include "namewindow.h"
 
 namespace qv {
 
@@ -11,17 +8,13 @@ class Form1;
 
 // The prompt for a new playlist's name. The main window stays disabled while
 // it is open; every way of closing it gives the main window back.
-class Form12 : public QDialog {
+class Form12 : public NameWindow {
     Q_OBJECT
 public:
     explicit Form12(Form1& form1);
 
     void sButton1Click(); // OK
     void sButton2Click(); // Cancel
-
-    QLineEdit* sEdit1;
-    QPushButton* sButton1;
-    QPushButton* sButton2;
 
 private:
     Form1& form1_;

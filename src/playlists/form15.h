@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QDialog>
-
-class QLineEdit;
-class QPushButton;
+#include "namewindow.h"
 
 namespace qv {
 
@@ -11,17 +8,13 @@ class Form1;
 
 // The name for a playlist file being imported (chosen in the main window's
 // open dialog).
-class Form15 : public QDialog {
+class Form15 : public NameWindow {
     Q_OBJECT
 public:
     explicit Form15(Form1& form1);
 
     void sButton1Click(); // OK
     void sButton2Click(); // Cancel
-
-    QLineEdit* sEdit1;
-    QPushButton* sButton1;
-    QPushButton* sButton2;
 
 private:
     Form1& form1_;

@@ -1,40 +1,27 @@
 #pragma once
 
 #include <QDialog>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QVBoxLayout>
+#include <optional>
+
+class QLineEdit;
+class QPushButton;
 
 namespace qv {
 
-struct NameWindowControls {
-    QLineEdit* edit;
-    QPushButton* ok;
-    QPushButton* cancel;
-};
+// The small windows that ask for a new playlist's name: a prompt, a text
+// field that keeps its text between openings, OK (Enter) and Cancel (Escape).
+class NameWindow : public QDialog {
+public:
+    QLineEdit* sEdit1;
+    QPushButton* sButton1; // OK
+    QPushButton* sButton2; // Cancel
 
-// The small windows that ask for a playlist's name: a prompt, a text field
-// that keeps its text between openings, OK (Enter) and Cancel (Escape).
-inline NameWindowControls buildNameWindow(QDialog& window, const QString& prompt,
-                                          const QWidget& fontFrom) {
-    window.setFont(fontFrom.font()); // a window of its own does not inherit it
-    auto* layout = new QVBoxLayout(&window);
-    layout->addWidget(new QLabel(prompt, &window));
-    auto* edit = new QLineEdit(&window);
-    edit->setMinimumWidth(220);
-    layout->addWidget(edit);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    auto* ok = new QPushButton(QStringLiteral("OK"), &window);
-    ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), &window);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-    return {edit, ok, cancel};
-}
+protected:
+    NameWindow(const QString& caption, const QString& prompt, const QWidget& fontFrom);
+
+    // The typed name as holder text, or nothing once the user has been told
+    // why it is refused (empty, listed in `names`, or not a valid file name).
+    std::optional<QString> acceptedName(const QString& names) const;
+};
 
 } // namespace qv

@@ -1,0 +1,43 @@
+#include "namewindow.h"
+
+#include "messages.h"
+#include "playliststore.h"
+#include "textfile.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace qv {
+
+NameWindow::NameWindow(const QString& caption, const QString& prompt, const QWidget& fontFrom)
+    : sEdit1(new QLineEdit(this)), sButton1(new QPushButton(QStringLiteral("OK"), this)),
+      sButton2(new QPushButton(QStringLiteral("Cancel"), this)) {
+    setWindowTitle(caption);
+    setFont(fontFrom.font()); // a window of its own does not inherit it
+    sEdit1->setMinimumWidth(220);
+    sButton1->setDefault(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(prompt, this));
+    layout->addWidget(sEdit1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(sButton1);
+    buttons->addWidget(sButton2);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+std::optional<QString> NameWindow::acceptedName(const QString& names) const {
+    const QString name = text::fromUser(sEdit1->text());
+    if (const std::optional<QString> refused = playlist::refusal(name, names)) {
+        messages::plain(*refused);
+        return std::nullopt;
+    }
+    return name;
+}
+
+} // namespace qv
