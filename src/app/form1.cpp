@@ -115,6 +115,7 @@ Form1::Form1(std::unique_ptr<MediaPlayer> player)
     setUpSearch();
     setUpPlayback();
     setUpPlaylists();
+    setUpDesktop();
 
     // The client area is fixed; only "<<" and ">>" change its width.
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
@@ -347,6 +348,7 @@ void Form1::FormCreate() {
         trayIconVisible = ini.readBool(general, QStringLiteral("ShowTrayicon"), true);
         ShowTrayiconAlways = ini.readBool(general, QStringLiteral("ShowTrayicon"), true);
         minimizeToTray = ini.readBool(general, QStringLiteral("MinimizeToTray"), true);
+        applyTray(trayIconVisible, minimizeToTray);
 
         for (const HotkeySlot slot : {PlayPauseKey, PreviousSongKey, RestoreKey, NextSongKey})
             hotkeyIds[slot] = atoms::add(kHotkeyAtomNames[slot]);

@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -21,11 +22,13 @@ class QMenu;
 class QNetworkAccessManager;
 class QProgressBar;
 class QPushButton;
+class QSystemTrayIcon;
 class QTimer;
 class QToolButton;
 
 namespace qv {
 
+class GlobalHotkeys;
 class MediaPlayer;
 class SkinEngine;
 class ClickLabel;
@@ -176,6 +179,27 @@ public:
     // "Add to Playlist" gets one entry per name of `playlists`.
     void rebuildPlaylistMenu();
 
+    // ---- Settings window ----
+    void Settings1Click(); // "Extras" > "Settings"
+    void sBitBtn15Click(); // "Setting": the main window waits until it closes
+    void sBitBtn10Click(); // "Updates deactivated"
+
+    // ---- Global hotkeys ----
+    // Registers the ticked rows of the settings window's hotkey page.
+    void Button13Click();
+    // A claimed combination was pressed: modifiers Shift 4, Ctrl 2, Alt 1
+    // and the virtual-key code. Every row whose field holds it acts.
+    void WMHotKey(int modifiers, int keyCode);
+    void bringToFront();
+
+    // ---- Tray ----
+    void Showwindow1Click();
+    void PlayPause1Click();
+    void Previoussong1Click() { sBitBtn2Click(); }
+    void Nextsong1Click() { sBitBtn1Click(); }
+    // The tray switches as the settings give them.
+    void applyTray(bool iconVisible, bool toTray);
+
     // The list pair that play control works on: the first list whose own
     // visibility is on, so the answer is the same while the window is
     // minimised or in the tray.
@@ -300,6 +324,8 @@ public:
                            QStringLiteral("qvl")};
     QNetworkAccessManager* WebBrowser1; // the start-up report
     SkinEngine* sSkinManager1;
+    QSystemTrayIcon* CoolTrayIcon1;
+    GlobalHotkeys* hotkeys; // the system-wide key combinations
 
     // ---- Hidden holders: the program's working state ----
     QStringList ListBox2;                    // song links of ListBox1's rows
@@ -328,14 +354,19 @@ public:
     std::array<int, 4> hotkeyIds{};
     // Whether the tray icon stays visible after the window has been restored.
     bool ShowTrayiconAlways = true;
-    // The tray switches as read at start, applied by the tray icon.
+    // The tray switches: the icon shown while the window is, and minimising
+    // into the tray.
     bool trayIconVisible = true;
     bool minimizeToTray = true;
+    // Whether the desktop has a tray to hide the window into; without one,
+    // minimising stays ordinary so the window can always be brought back.
+    bool trayHost = false;
 
     SecondaryWindows windows;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -353,6 +384,7 @@ private:
     void setStatus(const QString& text, const QColor& colour);
 
     void setUpPlaylists();
+    void setUpDesktop();
     void showMode(ListKind kind);
     void movePlaylistEntry(int step);
 
@@ -371,6 +403,7 @@ private:
     bool playControlBusy_ = false; // the play, song and volume commands
     bool playlistBusy_ = false;    // the playlist commands
     int failedInARow_ = 0;         // songs that ended in an error, one after another
+    QPointer<QWidget> lastActive_; // the program's window that had the focus last
 };
 
 } // namespace qv

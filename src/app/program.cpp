@@ -27,6 +27,7 @@ std::unique_ptr<Form1> startProgram(std::unique_ptr<MediaPlayer> player) {
     w.form9 = std::make_unique<Form9>(*form1);
     w.form10 = std::make_unique<Form10>(*form1);
     w.form11 = std::make_unique<Form11>(*form1);
+    w.form11->FormCreate(); // reads the hotkeys and registers them
     w.form12 = std::make_unique<Form12>(*form1);
     w.form13 = std::make_unique<Form13>(*form1);
     w.form14 = std::make_unique<Form14>(*form1);

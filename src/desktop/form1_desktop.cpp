@@ -1,0 +1,197 @@
+// The main window's share of desktop integration: opening the settings
+// window, the global hotkeys and the tray icon.
+#include "atoms.h"
+#include "form1.h"
+#include "globalhotkeys.h"
+#include "secondarywindows.h"
+#include "shortcut.h"
+#include "showwindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWindow>
+
+namespace qv {
+
+namespace {
+
+// The program's icon: a play sign on a round navy face.
+QIcon programIcon() {
+    QPixmap pixmap(64, 64);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0, 0, 128));
+    painter.drawEllipse(2, 2, 60, 60);
+    painter.setBrush(Qt::white);
+    const QPointF play[] = {{25, 17}, {49, 32}, {25, 47}};
+    painter.drawPolygon(play, 3);
+    return QIcon(pixmap);
+}
+
+// The registration modifiers of a shortcut value: Shift 4, Alt 1, Ctrl 2.
+int registrationModifiers(shortcut::Value value) {
+    return (value & shortcut::kShift ? 4 : 0) | (value & shortcut::kAlt ? 1 : 0) |
+           (value & shortcut::kCtrl ? 2 : 0);
+}
+
+} // namespace
+
+void Form1::setUpDesktop() {
+    const QIcon icon = programIcon();
+    QApplication::setWindowIcon(icon);
+    CoolTrayIcon1 = new QSystemTrayIcon(icon, this);
+    CoolTrayIcon1->setContextMenu(PopupMenu3);
+    trayHost = QSystemTrayIcon::isSystemTrayAvailable();
+    connect(CoolTrayIcon1, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::DoubleClick)
+                    Showwindow1Click();
+            });
+    connect(Showwindow1, &QAction::triggered, this, &Form1::Showwindow1Click);
+    connect(PlayPause1, &QAction::triggered, this, &Form1::PlayPause1Click);
+    connect(Previoussong1, &QAction::triggered, this, &Form1::Previoussong1Click);
+    connect(Nextsong1, &QAction::triggered, this, &Form1::Nextsong1Click);
+
+    // The window that "Restore / minimize" brings back: the one active last,
+    // also while another program has the focus.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focused) {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (focused && window->windowHandle() == focused)
+                lastActive_ = window;
+        }
+    });
+
+    hotkeys = new GlobalHotkeys(this);
+    connect(hotkeys, &GlobalHotkeys::hotkeyPressed, this, &Form1::WMHotKey);
+
+    connect(Settings1, &QAction::triggered, this, &Form1::Settings1Click);
+    connect(sBitBtn15, &QPushButton::clicked, this, &Form1::sBitBtn15Click);
+    connect(sBitBtn10, &QPushButton::clicked, this, &Form1::sBitBtn10Click);
+}
+
+// ---- Settings window ----
+
+void Form1::Settings1Click() {
+    if (windows.form11)
+        showCentred(*windows.form11);
+}
+
+void Form1::sBitBtn15Click() {
+    if (!windows.form11)
+        return;
+    showCentred(*windows.form11);
+    ShowTrayiconAlways = windows.form11->sCheckBox13->isChecked();
+    setEnabled(false);
+}
+
+void Form1::sBitBtn10Click() {
+    Settings1Click();
+}
+
+// ---- Global hotkeys ----
+
+void Form1::Button13Click() {
+    for (const HotkeySlot slot : {PlayPauseKey, PreviousSongKey, RestoreKey, NextSongKey})
+        hotkeyIds[slot] = atoms::add(kHotkeyAtomNames[slot]);
+    const Form11* settings = windows.form11.get();
+    if (!settings || !hotkeys)
+        return;
+    const struct {
+        HotkeySlot slot;
+        const QCheckBox* box;
+        const HotkeyField* field;
+    } rows[] = {{PlayPauseKey, settings->sCheckBox1, settings->HotKey1},
+                {NextSongKey, settings->sCheckBox2, settings->HotKey2},
+                {PreviousSongKey, settings->sCheckBox4, settings->HotKey4},
+                {RestoreKey, settings->sCheckBox5, settings->HotKey5}};
+    // A row that is not ticked keeps whatever it registered before.
+    for (const auto& row : rows) {
+        if (!row.box->isChecked())
+            continue;
+        hotkeys->unregisterHotkey(hotkeyIds[row.slot]);
+        hotkeys->registerHotkey(hotkeyIds[row.slot], row.field->value());
+    }
+}
+
+void Form1::WMHotKey(int modifiers, int keyCode) {
+    const Form11* settings = windows.form11.get();
+    if (!settings)
+        return;
+    const struct {
+        const HotkeyField* field;
+        void (Form1::*action)();
+    } rows[] = {{settings->HotKey1, nullptr},
+                {settings->HotKey2, &Form1::sBitBtn1Click},
+                {settings->HotKey4, &Form1::sBitBtn2Click},
+                {settings->HotKey5, &Form1::bringToFront}};
+    // Every row is tested against its field as it is now, in table order.
+    for (const auto& row : rows) {
+        const shortcut::Value value = row.field->value();
+        if (registrationModifiers(value) != modifiers || int(value & shortcut::kKeyMask) != keyCode)
+            continue;
+        if (row.action)
+            (this->*row.action)();
+        else if (!sBitBtn11->isHidden())
+            sBitBtn11Click();
+        else
+            sBitBtn4Click();
+    }
+}
+
+void Form1::bringToFront() {
+    QWidget* window = lastActive_ ? lastActive_.data() : this;
+    if (window->isVisible() && window->isEnabled()) {
+        window->raise();
+        window->activateWindow();
+    }
+}
+
+// ---- Tray ----
+
+void Form1::Showwindow1Click() {
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+    if (!ShowTrayiconAlways)
+        CoolTrayIcon1->hide();
+}
+
+void Form1::PlayPause1Click() {
+    if (!sBitBtn4->isHidden())
+        sBitBtn4Click();
+    else
+        sBitBtn11Click();
+}
+
+void Form1::applyTray(bool iconVisible, bool toTray) {
+    trayIconVisible = iconVisible;
+    minimizeToTray = toTray;
+    // A window waiting in the tray keeps its icon, or nothing could bring it back.
+    CoolTrayIcon1->setVisible(iconVisible || isHidden());
+}
+
+void Form1::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !isMinimized() || !minimizeToTray ||
+        !trayHost)
+        return;
+    // Hidden once the minimise has finished, which takes the taskbar entry too.
+    QTimer::singleShot(0, this, [this] {
+        if (!isMinimized())
+            return;
+        hide();
+        CoolTrayIcon1->show();
+    });
+}
+
+} // namespace qv

@@ -1,0 +1,429 @@
+#include "form11.h"
+
+#include "error.h"
+#include "form1.h"
+#include "inifile.h"
+#include "messages.h"
+#include "paths.h"
+#include "skinengine.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QShowEvent>
+#include <QStackedWidget>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace qv {
+
+namespace {
+
+const QString kHotkeys = QStringLiteral("Hotkeys");
+const QString kSkin = QStringLiteral("Skin");
+const QString kGeneral = QStringLiteral("General");
+
+IniFile settingsFile() {
+    return IniFile(paths::exeFile(QStringLiteral("settings.ini")));
+}
+
+} // namespace
+
+// ---- Hotkey field ----
+
+HotkeyField::HotkeyField(QWidget* parent) : QKeySequenceEdit(parent) {
+    setClearButtonEnabled(true);
+    connect(this, &QKeySequenceEdit::keySequenceChanged, this, &HotkeyField::taken);
+}
+
+void HotkeyField::setValue(shortcut::Value value) {
+    const QKeyCombination combination = shortcut::toKeyCombination(value);
+    value_ = combination.key() == Qt::Key_unknown ? 0 : value;
+    showing_ = true;
+    setKeySequence(value_ ? QKeySequence(combination) : QKeySequence());
+    showing_ = false;
+}
+
+// One combination only, and only with Shift, Ctrl or Alt: anything else puts
+// the field back to what it held.
+void HotkeyField::taken(const QKeySequence& sequence) {
+    if (showing_)
+        return;
+    if (sequence.isEmpty()) {
+        value_ = 0;
+        return;
+    }
+    const shortcut::Value value = shortcut::fromKeyCombination(sequence[0]);
+    const bool modified = value & (shortcut::kShift | shortcut::kCtrl | shortcut::kAlt);
+    setValue(modified && (value & shortcut::kKeyMask) ? value : value_);
+    clearFocus(); // ends the capture at once instead of waiting for more keys
+}
+
+// ---- Window ----
+
+Form11::Form11(Form1& form1) : form1_(form1) {
+    setWindowTitle(QStringLiteral("Settings"));
+    setFont(form1.font()); // a window of its own does not inherit it
+
+    sButton1 = new QPushButton(QStringLiteral("General"), this);
+    sButton2 = new QPushButton(QStringLiteral("Hotkeys"), this);
+    sButton3 = new QPushButton(QStringLiteral("Appearance"), this);
+    sButton4 = new QPushButton(QStringLiteral("OK"), this);
+    sBitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
+    sBitBtn1 = new QPushButton(QStringLiteral("Apply"), this);
+    for (QPushButton* b : {sButton1, sButton2, sButton3, sButton4, sBitBtn2, sBitBtn1})
+        b->setAutoDefault(false);
+    sPanel1 = new QWidget(this);
+    Hotkeys1 = new QWidget(this);
+    Panel1 = new QWidget(this);
+    buildGeneral();
+    buildHotkeys();
+    buildAppearance();
+
+    auto* pages = new QStackedWidget(this);
+    for (QWidget* page : {sPanel1, Hotkeys1, Panel1})
+        pages->addWidget(page);
+    auto* top = new QHBoxLayout;
+    for (QPushButton* b : {sButton1, sButton2, sButton3}) {
+        b->setCheckable(true);
+        top->addWidget(b);
+    }
+    top->addStretch();
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(sButton4);
+    bottom->addWidget(sBitBtn2);
+    bottom->addWidget(sBitBtn1);
+    bottom->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(pages);
+    layout->addLayout(bottom);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    showPage(sPanel1);
+
+    connect(sButton1, &QPushButton::clicked, this, &Form11::sButton1Click);
+    connect(sButton2, &QPushButton::clicked, this, &Form11::sButton2Click);
+    connect(sButton3, &QPushButton::clicked, this, &Form11::sButton3Click);
+    connect(sButton4, &QPushButton::clicked, this, &Form11::sButton4Click);
+    connect(sBitBtn2, &QPushButton::clicked, this, &Form11::sBitBtn2Click);
+    connect(sBitBtn1, &QPushButton::clicked, this, &Form11::sBitBtn1Click);
+    // However the window closes, the main window is usable again.
+    connect(this, &QDialog::finished, &form1_, [this] { form1_.setEnabled(true); });
+}
+
+void Form11::buildGeneral() {
+    sCheckBox11 =
+        new QCheckBox(QStringLiteral("Check for updates on startup (recommended)"), sPanel1);
+    sCheckBox12 = new QCheckBox(QStringLiteral("Report startups (recommended)"), sPanel1);
+    sBitBtn4 = new QToolButton(sPanel1);
+    sBitBtn4->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
+    sBitBtn4->setAutoRaise(true);
+    sCheckBox8 = new QCheckBox(QStringLiteral("Minimize to tray instead of minimizing"), sPanel1);
+    sCheckBox13 = new QCheckBox(QStringLiteral("Show trayicon allways"), sPanel1);
+    sCheckBox14 = new QCheckBox(QStringLiteral("Notification when playing new song "), sPanel1);
+    sCheckBox14->setEnabled(false);
+    sBitBtn3 = new QPushButton(QStringLiteral("Reset settings to defaults"), sPanel1);
+    sBitBtn3->setAutoDefault(false);
+
+    auto* grid = new QGridLayout(sPanel1);
+    grid->addWidget(sCheckBox11, 0, 0, 1, 3);
+    grid->addWidget(sCheckBox12, 1, 0, 1, 2);
+    grid->addWidget(sBitBtn4, 1, 2, Qt::AlignLeft);
+    grid->addWidget(sCheckBox8, 2, 0, 1, 3);
+    grid->addWidget(sCheckBox13, 3, 1, 1, 2);
+    grid->addWidget(sCheckBox14, 4, 0, 1, 3);
+    grid->setColumnMinimumWidth(0, 16);
+    grid->setRowStretch(5, 1);
+    grid->addWidget(sBitBtn3, 6, 1, 1, 2, Qt::AlignRight);
+
+    connect(sBitBtn4, &QToolButton::clicked, this, &Form11::sBitBtn4Click);
+    connect(sBitBtn3, &QPushButton::clicked, this, &Form11::sBitBtn3Click);
+}
+
+void Form11::buildHotkeys() {
+    sCheckBox7 = new QCheckBox(QStringLiteral("Use Hotkeys"), Hotkeys1);
+    auto* grid = new QGridLayout(Hotkeys1);
+    grid->addWidget(sCheckBox7, 0, 0, 1, 2);
+    int row = 1;
+    const auto addRow = [&](QCheckBox*& box, HotkeyField*& field, const QString& caption) {
+        box = new QCheckBox(caption, Hotkeys1);
+        field = new HotkeyField(Hotkeys1);
+        field->setMinimumWidth(140);
+        grid->addWidget(box, row, 0);
+        grid->addWidget(field, row, 1);
+        ++row;
+    };
+    addRow(sCheckBox1, HotKey1, QStringLiteral("Play / Pause"));
+    addRow(sCheckBox2, HotKey2, QStringLiteral("Next song"));
+    addRow(sCheckBox4, HotKey4, QStringLiteral("Previous song"));
+    addRow(sCheckBox5, HotKey5, QStringLiteral("Restore / minimize"));
+    grid->setRowStretch(row, 1);
+    // The layout's own combinations, replaced from the file at creation.
+    HotKey1->setValue(49232);
+    HotKey2->setValue(49230);
+    HotKey4->setValue(49229);
+    HotKey5->setValue(49234);
+
+    connect(sCheckBox7, &QCheckBox::clicked, this, &Form11::sCheckBox7Click);
+}
+
+void Form11::buildAppearance() {
+    sCheckBox3 = new QCheckBox(QStringLiteral("Use Skins"), Panel1);
+    Label1 = new QLabel(QStringLiteral("Skin:"), Panel1);
+    ComboBox1 = new QComboBox(Panel1);
+    ComboBox1->setEditable(true);
+    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox1->setCompleter(nullptr);
+    ComboBox1->setMinimumWidth(160);
+    GroupBox1 = new QGroupBox(QStringLiteral("Advanced"), Panel1);
+    sCheckBox10 = new QCheckBox(QStringLiteral("Extended borders"), GroupBox1);
+    sCheckBox6 = new QCheckBox(QStringLiteral("Glowing"), GroupBox1);
+    sCheckBox9 = new QCheckBox(QStringLiteral("Hue offset:"), GroupBox1);
+    sScrollBar1 = new QScrollBar(Qt::Horizontal, GroupBox1);
+    sScrollBar1->setRange(0, 360);
+    sScrollBar1->setMinimumWidth(150);
+    sScrollBar1->installEventFilter(this);
+    Label2 = new QLabel(QStringLiteral("0"), GroupBox1);
+    Label2->setMinimumWidth(24);
+
+    auto* advanced = new QGridLayout(GroupBox1);
+    advanced->addWidget(sCheckBox10, 0, 0, 1, 3);
+    advanced->addWidget(sCheckBox6, 1, 0, 1, 3);
+    advanced->addWidget(sCheckBox9, 2, 0);
+    advanced->addWidget(sScrollBar1, 2, 1);
+    advanced->addWidget(Label2, 2, 2);
+    auto* grid = new QGridLayout(Panel1);
+    grid->addWidget(sCheckBox3, 0, 0, 1, 2);
+    grid->addWidget(Label1, 1, 0);
+    grid->addWidget(ComboBox1, 1, 1);
+    grid->addWidget(GroupBox1, 2, 0, 1, 2);
+    grid->setRowStretch(3, 1);
+
+    connect(sCheckBox3, &QCheckBox::clicked, this, &Form11::sCheckBox3Click);
+    connect(sCheckBox10, &QCheckBox::clicked, this, &Form11::sCheckBox10Click);
+    connect(sCheckBox6, &QCheckBox::clicked, this, &Form11::sCheckBox6Click);
+    connect(sCheckBox9, &QCheckBox::clicked, this, &Form11::sCheckBox9Click);
+    connect(ComboBox1, &QComboBox::textActivated, this, &Form11::ComboBox1Change);
+    connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, &Form11::ComboBox1Change);
+}
+
+void Form11::showPage(QWidget* page) {
+    auto* pages = static_cast<QStackedWidget*>(page->parentWidget());
+    pages->setCurrentWidget(page);
+    sButton1->setChecked(page == sPanel1);
+    sButton2->setChecked(page == Hotkeys1);
+    sButton3->setChecked(page == Panel1);
+}
+
+void Form11::sButton1Click() {
+    showPage(sPanel1);
+}
+
+void Form11::sButton2Click() {
+    showPage(Hotkeys1);
+}
+
+void Form11::sButton3Click() {
+    showPage(Panel1);
+}
+
+// ---- Loading ----
+
+void Form11::load(QCheckBox* box, bool checked, void (Form11::*clickAction)()) {
+    if (box->isChecked() == checked)
+        return;
+    box->setChecked(checked);
+    if (clickAction)
+        (this->*clickAction)();
+}
+
+void Form11::loadHotkeys(const IniFile& ini) {
+    const auto key = [&](const char* name) {
+        return shortcut::fromText(ini.readString(kHotkeys, QLatin1String(name), QString()));
+    };
+    HotKey1->setValue(key("Play"));
+    HotKey2->setValue(key("Next"));
+    HotKey4->setValue(key("Previous"));
+    HotKey5->setValue(key("Minimize"));
+    const auto flag = [&](const char* name) {
+        return ini.readBool(kHotkeys, QLatin1String(name), false);
+    };
+    load(sCheckBox7, flag("General_enabled"), &Form11::sCheckBox7Click);
+    load(sCheckBox1, flag("Play_enabled"), nullptr);
+    load(sCheckBox2, flag("Next_enabled"), nullptr);
+    load(sCheckBox4, flag("Previous_enabled"), nullptr);
+    load(sCheckBox5, flag("Minimize_enabled"), nullptr);
+}
+
+void Form11::FormCreate() {
+    guarded([&] {
+        loadHotkeys(settingsFile());
+        sCheckBox7Click(); // the rows follow "Use Hotkeys" whether or not it changed
+        form1_.Button13Click();
+    });
+}
+
+void Form11::FormShow() {
+    guarded([&] {
+        const IniFile ini = settingsFile();
+        loadHotkeys(ini);
+        sCheckBox7Click();
+        form1_.Button13Click();
+
+        load(sCheckBox12, ini.readBool(kGeneral, QStringLiteral("Reportstarts"), true), nullptr);
+        load(sCheckBox11, ini.readBool(kGeneral, QStringLiteral("Ceckforupdates"), true), nullptr);
+        load(sCheckBox8, ini.readBool(kGeneral, QStringLiteral("MinimizeToTray"), true), nullptr);
+        load(sCheckBox13, ini.readBool(kGeneral, QStringLiteral("ShowTrayicon"), true), nullptr);
+        load(sCheckBox3, ini.readBool(kSkin, QStringLiteral("Enabled"), true),
+             &Form11::sCheckBox3Click);
+
+        const QString name =
+            ini.readString(kSkin, QStringLiteral("Name"), SkinEngine::kBuiltInSkin);
+        ComboBox1->clear();
+        ComboBox1->addItems(SkinEngine::listSkins(paths::exeFile(QStringLiteral("skins"))));
+        ComboBox1->setEditText(name);
+
+        load(sCheckBox10, ini.readBool(kSkin, QStringLiteral("EXTBorders"), true),
+             &Form11::sCheckBox10Click);
+        load(sCheckBox6, ini.readBool(kSkin, QStringLiteral("Glowing"), true),
+             &Form11::sCheckBox6Click);
+        load(sCheckBox9, ini.readBool(kSkin, QStringLiteral("HUE_enabled"), true),
+             &Form11::sCheckBox9Click);
+        sScrollBar1->setValue(std::clamp(ini.readInteger(kSkin, QStringLiteral("HUE"), 0), 0, 360));
+        Label2->setNum(sScrollBar1->value());
+    });
+}
+
+void Form11::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+// ---- Click actions ----
+
+void Form11::sCheckBox7Click() {
+    const bool on = sCheckBox7->isChecked();
+    for (QWidget* w : std::initializer_list<QWidget*>{sCheckBox1, HotKey1, sCheckBox2, HotKey2,
+                                                      sCheckBox4, HotKey4, sCheckBox5, HotKey5})
+        w->setEnabled(on);
+}
+
+void Form11::sCheckBox3Click() {
+    form1_.sSkinManager1->setActive(sCheckBox3->isChecked());
+}
+
+void Form11::sCheckBox10Click() {
+    form1_.sSkinManager1->setExtendedBorders(sCheckBox10->isChecked());
+}
+
+void Form11::sCheckBox6Click() {
+    form1_.sSkinManager1->setAllowGlowing(sCheckBox6->isChecked());
+}
+
+void Form11::sCheckBox9Click() {
+    form1_.sSkinManager1->setHueOffset(sCheckBox9->isChecked() ? sScrollBar1->value() : 0);
+}
+
+void Form11::sScrollBar1MouseUp() {
+    if (!sCheckBox9->isChecked())
+        return;
+    Label2->setNum(sScrollBar1->value());
+    form1_.sSkinManager1->setHueOffset(sScrollBar1->value());
+}
+
+bool Form11::eventFilter(QObject* watched, QEvent* event) {
+    const bool release = watched == sScrollBar1 && event->type() == QEvent::MouseButtonRelease;
+    const bool handled = QDialog::eventFilter(watched, event);
+    if (release) {
+        // The bar takes its new position from the release first.
+        sScrollBar1->event(event);
+        sScrollBar1MouseUp();
+        return true;
+    }
+    return handled;
+}
+
+void Form11::sBitBtn4Click() {
+    messages::information(QStringLiteral(
+        "This function counts completely anonymous your program starts. Please dont deactivate "
+        "this function, because Im using this information and in case I think there are only a "
+        "few people using the QV radioplayer Ill stop working on it."));
+}
+
+// ---- Apply, OK, Cancel, Reset ----
+
+void Form11::sBitBtn1Click() {
+    guarded([&] {
+        IniFile ini = settingsFile();
+        ini.writeString(kHotkeys, QStringLiteral("Play"), shortcut::toText(HotKey1->value()));
+        ini.writeString(kHotkeys, QStringLiteral("Next"), shortcut::toText(HotKey2->value()));
+        ini.writeString(kHotkeys, QStringLiteral("Previous"), shortcut::toText(HotKey4->value()));
+        ini.writeString(kHotkeys, QStringLiteral("Minimize"), shortcut::toText(HotKey5->value()));
+        ini.writeBool(kHotkeys, QStringLiteral("General_enabled"), sCheckBox7->isChecked());
+        ini.writeBool(kHotkeys, QStringLiteral("Play_enabled"), sCheckBox1->isChecked());
+        ini.writeBool(kHotkeys, QStringLiteral("Next_enabled"), sCheckBox2->isChecked());
+        ini.writeBool(kHotkeys, QStringLiteral("Previous_enabled"), sCheckBox4->isChecked());
+        ini.writeBool(kHotkeys, QStringLiteral("Minimize_enabled"), sCheckBox5->isChecked());
+
+        form1_.Button13Click();
+
+        ini.writeBool(kSkin, QStringLiteral("Enabled"), sCheckBox3->isChecked());
+        ini.writeString(kSkin, QStringLiteral("Name"), ComboBox1->currentText());
+        ini.writeBool(kSkin, QStringLiteral("EXTBorders"), sCheckBox10->isChecked());
+        ini.writeBool(kSkin, QStringLiteral("Glowing"), sCheckBox6->isChecked());
+        ini.writeBool(kSkin, QStringLiteral("HUE_enabled"), sCheckBox9->isChecked());
+        ini.writeInteger(kSkin, QStringLiteral("HUE"), sScrollBar1->value());
+
+        ini.writeBool(kGeneral, QStringLiteral("Ceckforupdates"), sCheckBox11->isChecked());
+        ini.writeBool(kGeneral, QStringLiteral("Reportstarts"), sCheckBox12->isChecked());
+        ini.writeBool(kGeneral, QStringLiteral("MinimizeToTray"), sCheckBox8->isChecked());
+        ini.writeBool(kGeneral, QStringLiteral("ShowTrayicon"), sCheckBox13->isChecked());
+
+        SkinEngine& skins = *form1_.sSkinManager1;
+        if (sCheckBox3->isChecked()) {
+            skins.setSkinDirectory(QStringLiteral("./skins"));
+            skins.setSkinName(ComboBox1->currentText());
+            skins.setActive(true);
+        } else {
+            skins.setActive(false);
+        }
+
+        form1_.applyTray(ini.readBool(kGeneral, QStringLiteral("ShowTrayicon"), true),
+                         ini.readBool(kGeneral, QStringLiteral("MinimizeToTray"), true));
+    });
+}
+
+void Form11::sButton4Click() {
+    close();
+    form1_.setEnabled(true);
+    form1_.show();
+    sBitBtn1Click();
+}
+
+void Form11::sBitBtn2Click() {
+    close();
+}
+
+void Form11::sBitBtn3Click() {
+    if (!messages::question(QStringLiteral(
+            "Are you shure to reset all your Settings? This wont delete your Playlists")))
+        return;
+    guarded([&] {
+        settingsFile().erase();
+        close();
+        show(); // the opening sequence, now with every key missing
+        form1_.sSkinManager1->setSkinName(ComboBox1->currentText());
+    });
+}
+
+} // namespace qv
