@@ -13,6 +13,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -42,30 +43,40 @@ IniFile settingsFile() {
 
 HotkeyField::HotkeyField(QWidget* parent) : QKeySequenceEdit(parent) {
     setClearButtonEnabled(true);
-    connect(this, &QKeySequenceEdit::keySequenceChanged, this, &HotkeyField::taken);
+    // The clear button empties the field.
+    connect(this, &QKeySequenceEdit::keySequenceChanged, this, [this](const QKeySequence& keys) {
+        if (keys.isEmpty())
+            value_ = 0;
+    });
 }
 
 void HotkeyField::setValue(shortcut::Value value) {
     const QKeyCombination combination = shortcut::toKeyCombination(value);
     value_ = combination.key() == Qt::Key_unknown ? 0 : value;
-    showing_ = true;
     setKeySequence(value_ ? QKeySequence(combination) : QKeySequence());
-    showing_ = false;
 }
 
-// One combination only, and only with Shift, Ctrl or Alt: anything else puts
-// the field back to what it held.
-void HotkeyField::taken(const QKeySequence& sequence) {
-    if (showing_)
+// One combination with Shift, Ctrl or Alt replaces the hotkey; a key without
+// them, or one the hotkeys cannot name, leaves it as it was.
+void HotkeyField::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt ||
+        key == Qt::Key_Meta || key == Qt::Key_AltGr || key == 0 || key == Qt::Key_unknown)
         return;
-    if (sequence.isEmpty()) {
-        value_ = 0;
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::ShiftModifier;
+    if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && mods == Qt::NoModifier) {
+        focusNextPrevChild(key == Qt::Key_Tab); // the keyboard can still leave the field
         return;
     }
-    const shortcut::Value value = shortcut::fromKeyCombination(sequence[0]);
+    const shortcut::Value value = shortcut::fromKeyCombination(
+        QKeyCombination(event->modifiers(), static_cast<Qt::Key>(key)));
     const bool modified = value & (shortcut::kShift | shortcut::kCtrl | shortcut::kAlt);
-    setValue(modified && (value & shortcut::kKeyMask) ? value : value_);
-    clearFocus(); // ends the capture at once instead of waiting for more keys
+    if (modified && (value & shortcut::kKeyMask))
+        setValue(value);
+}
+
+void HotkeyField::keyReleaseEvent(QKeyEvent* event) {
+    event->accept();
 }
 
 // ---- Window ----

@@ -28,11 +28,13 @@ public:
     shortcut::Value value() const { return value_; }
     void setValue(shortcut::Value value);
 
-private:
-    void taken(const QKeySequence& sequence);
+protected:
+    // Keys are taken here rather than recorded as a sequence of up to four.
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
+private:
     shortcut::Value value_ = 0;
-    bool showing_ = false;
 };
 
 // The settings window. Created once and hidden; its hotkey rows are the

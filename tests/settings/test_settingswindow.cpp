@@ -85,7 +85,9 @@ private slots:
         click(settings().sCheckBox7);
         QVERIFY(settings().HotKey1->isEnabled());
         click(settings().sCheckBox1);
-        settings().HotKey1->setValue(kCtrlAltP);
+        QTest::keyClick(settings().HotKey1, Qt::Key_P, Qt::ControlModifier | Qt::AltModifier);
+        QTest::keyClick(settings().HotKey1, Qt::Key_Q); // no modifier: not a hotkey
+        QCOMPARE(settings().HotKey1->value(), kCtrlAltP);
         click(settings().sCheckBox9); // hue off
         click(settings().sBitBtn1);
         QCOMPARE(settingsFile(),
