@@ -4,6 +4,7 @@
 #include "clicklabel.h"
 #include "error.h"
 #include "genres.h"
+#include "globalhotkeys.h"
 #include "inifile.h"
 #include "mediaplayer.h"
 #include "paths.h"
@@ -384,6 +385,8 @@ void Form1::Close1Click() {
 
 void Form1::FormDestroy() {
     for (const HotkeySlot slot : {PlayPauseKey, NextSongKey, PreviousSongKey, RestoreKey}) {
+        if (hotkeys)
+            hotkeys->unregisterHotkey(hotkeyIds[slot]);
         atoms::remove(hotkeyIds[slot]);
         hotkeyIds[slot] = 0;
     }

@@ -324,8 +324,8 @@ public:
                            QStringLiteral("qvl")};
     QNetworkAccessManager* WebBrowser1; // the start-up report
     SkinEngine* sSkinManager1;
-    QSystemTrayIcon* CoolTrayIcon1;
-    GlobalHotkeys* hotkeys; // the system-wide key combinations
+    QSystemTrayIcon* CoolTrayIcon1 = nullptr;
+    GlobalHotkeys* hotkeys = nullptr; // the system-wide key combinations
 
     // ---- Hidden holders: the program's working state ----
     QStringList ListBox2;                    // song links of ListBox1's rows
