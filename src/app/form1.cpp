@@ -122,7 +122,7 @@ Form1::Form1(std::unique_ptr<MediaPlayer> player)
     Timer1->setInterval(2000);
     Timer2->setInterval(1000);
 
-    sSkinManager1->SkinDirectory = paths::exeFile(QStringLiteral("skins"));
+    sSkinManager1->setSkinDirectory(paths::exeFile(QStringLiteral("skins")));
 }
 
 Form1::~Form1() {
@@ -326,14 +326,19 @@ void Form1::FormCreate() {
         const QString skin = QStringLiteral("Skin");
         const QString general = QStringLiteral("General");
 
-        sSkinManager1->Active = ini.readBool(skin, QStringLiteral("Enabled"), true);
-        sSkinManager1->SkinName =
-            ini.readString(skin, QStringLiteral("Name"), QStringLiteral("WMP 2008"));
-        sSkinManager1->Active = ini.readBool(skin, QStringLiteral("Enabled"), true);
-        sSkinManager1->ExtendedBorders = ini.readBool(skin, QStringLiteral("EXTBorders"), true);
-        sSkinManager1->AllowGlowing = ini.readBool(skin, QStringLiteral("Glowing"), true);
-        if (ini.readBool(skin, QStringLiteral("HUE_enabled"), true))
-            sSkinManager1->HueOffset = ini.readInteger(skin, QStringLiteral("HUE"), 0);
+        {
+            // One restyle for all six switches, before the window is shown.
+            const SkinEngine::Hold hold(*sSkinManager1);
+            sSkinManager1->setActive(ini.readBool(skin, QStringLiteral("Enabled"), true));
+            sSkinManager1->setSkinName(
+                ini.readString(skin, QStringLiteral("Name"), QStringLiteral("WMP 2008")));
+            sSkinManager1->setActive(ini.readBool(skin, QStringLiteral("Enabled"), true));
+            sSkinManager1->setExtendedBorders(
+                ini.readBool(skin, QStringLiteral("EXTBorders"), true));
+            sSkinManager1->setAllowGlowing(ini.readBool(skin, QStringLiteral("Glowing"), true));
+            if (ini.readBool(skin, QStringLiteral("HUE_enabled"), true))
+                sSkinManager1->setHueOffset(ini.readInteger(skin, QStringLiteral("HUE"), 0));
+        }
 
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             move(screen->availableGeometry().center() - rect().center());

@@ -211,11 +211,11 @@ private slots:
         {
             const auto form1 = start();
             const qv::SkinEngine& skin = *form1->sSkinManager1;
-            QCOMPARE(skin.Active, false);
-            QCOMPARE(skin.SkinName, QStringLiteral("Aqua"));
-            QCOMPARE(skin.ExtendedBorders, false);
-            QCOMPARE(skin.AllowGlowing, false);
-            QCOMPARE(skin.HueOffset, 0); // not applied while the hue is switched off
+            QCOMPARE(skin.Active(), false);
+            QCOMPARE(skin.SkinName(), QStringLiteral("Aqua"));
+            QCOMPARE(skin.ExtendedBorders(), false);
+            QCOMPARE(skin.AllowGlowing(), false);
+            QCOMPARE(skin.HueOffset(), 0); // not applied while the hue is switched off
             QCOMPARE(form1->trayIconVisible, false);
             QCOMPARE(form1->ShowTrayiconAlways, false);
             QCOMPARE(form1->minimizeToTray, false);
@@ -223,9 +223,9 @@ private slots:
         install_->writeSettings({"[Skin]", "HUE=120", "[General]", "Reportstarts=0"});
         const auto form1 = start();
         const qv::SkinEngine& skin = *form1->sSkinManager1;
-        QCOMPARE(skin.Active, true);
-        QCOMPARE(skin.SkinName, QStringLiteral("WMP 2008"));
-        QCOMPARE(skin.HueOffset, 120);
+        QCOMPARE(skin.Active(), true);
+        QCOMPARE(skin.SkinName(), QStringLiteral("WMP 2008"));
+        QCOMPARE(skin.HueOffset(), 120);
         QCOMPARE(form1->trayIconVisible, true);
         QCOMPARE(form1->ShowTrayiconAlways, true);
         QCOMPARE(form1->minimizeToTray, true);
