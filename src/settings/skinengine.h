@@ -87,7 +87,6 @@ private:
     };
 
     const Skin& skin() const;
-    void reload();
     void apply();
 
     bool active_ = false;
