@@ -328,14 +328,19 @@ void Form1::FormCreate() {
         const QString skin = QStringLiteral("Skin");
         const QString general = QStringLiteral("General");
 
-        sSkinManager1->setActive(ini.readBool(skin, QStringLiteral("Enabled"), true));
-        sSkinManager1->setSkinName(
-            ini.readString(skin, QStringLiteral("Name"), QStringLiteral("WMP 2008")));
-        sSkinManager1->setActive(ini.readBool(skin, QStringLiteral("Enabled"), true));
-        sSkinManager1->setExtendedBorders(ini.readBool(skin, QStringLiteral("EXTBorders"), true));
-        sSkinManager1->setAllowGlowing(ini.readBool(skin, QStringLiteral("Glowing"), true));
-        if (ini.readBool(skin, QStringLiteral("HUE_enabled"), true))
-            sSkinManager1->setHueOffset(ini.readInteger(skin, QStringLiteral("HUE"), 0));
+        {
+            // One restyle for all six switches, before the window is shown.
+            const SkinEngine::Hold hold(*sSkinManager1);
+            sSkinManager1->setActive(ini.readBool(skin, QStringLiteral("Enabled"), true));
+            sSkinManager1->setSkinName(
+                ini.readString(skin, QStringLiteral("Name"), QStringLiteral("WMP 2008")));
+            sSkinManager1->setActive(ini.readBool(skin, QStringLiteral("Enabled"), true));
+            sSkinManager1->setExtendedBorders(
+                ini.readBool(skin, QStringLiteral("EXTBorders"), true));
+            sSkinManager1->setAllowGlowing(ini.readBool(skin, QStringLiteral("Glowing"), true));
+            if (ini.readBool(skin, QStringLiteral("HUE_enabled"), true))
+                sSkinManager1->setHueOffset(ini.readInteger(skin, QStringLiteral("HUE"), 0));
+        }
 
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             move(screen->availableGeometry().center() - rect().center());

@@ -401,12 +401,15 @@ void Form11::sBitBtn1Click() {
         ini.writeBool(kGeneral, QStringLiteral("ShowTrayicon"), sCheckBox13->isChecked());
 
         SkinEngine& skins = *form1_.sSkinManager1;
-        if (sCheckBox3->isChecked()) {
-            skins.setSkinDirectory(QStringLiteral("./skins"));
-            skins.setSkinName(ComboBox1->currentText());
-            skins.setActive(true);
-        } else {
-            skins.setActive(false);
+        {
+            const SkinEngine::Hold restyleOnce(skins);
+            if (sCheckBox3->isChecked()) {
+                skins.setSkinDirectory(QStringLiteral("./skins"));
+                skins.setSkinName(ComboBox1->currentText());
+                skins.setActive(true);
+            } else {
+                skins.setActive(false);
+            }
         }
 
         form1_.applyTray(ini.readBool(kGeneral, QStringLiteral("ShowTrayicon"), true),
