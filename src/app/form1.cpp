@@ -14,6 +14,7 @@
 #include "textfile.h"
 #include "webtransfer.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -107,6 +108,9 @@ Form1::Form1(std::unique_ptr<MediaPlayer> player)
     QFont font = this->font();
     font.setPixelSize(10);
     setFont(font);
+    // Every window shares the font, also where a skin's style sheet cuts the
+    // inheritance from the parent widget.
+    QApplication::setFont(font);
 
     client_ = new QWidget(this);
     client_->installEventFilter(this);

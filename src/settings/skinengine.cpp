@@ -210,6 +210,10 @@ QString makeSheet(bool extendedBorders, bool glowing) {
     QString sheet =
         QStringLiteral("QPushButton { background-color: palette(button); border: %1 solid "
                        "palette(light); border-radius: 3px; padding: 0px; }\n"
+                       // Buttons laid out by their size hint (dialogs, message
+                       // boxes) need room around the text; the main window's
+                       // are placed at fixed sizes.
+                       "QDialog QPushButton { padding: 3px 12px; min-width: 40px; }\n"
                        "QPushButton:pressed, QPushButton:checked { background-color: "
                        "palette(dark); }\n"
                        "QGroupBox { border: %1 solid palette(light); border-radius: 4px; "
