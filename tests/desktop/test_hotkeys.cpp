@@ -1,5 +1,11 @@
+#include "fakemediaplayer.h"
+#include "form1.h"
 #include "globalhotkeys.h"
+#include "messages.h"
+#include "program.h"
+#include "testinstall.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QProcess>
@@ -287,6 +293,24 @@ private slots:
         QVERIFY(peerCanGrabAll(keyQ_));
     }
 
+    // The whole way: the settings name the hotkey, the start-up registers it,
+    // and the press reaches the player's Pause while another window has the focus.
+    void playerPausesOnItsHotkey() {
+        TestInstall install;
+        install.writeSettings(
+            {"[General]", "Reportstarts=0", "[Hotkeys]", "Play=Ctrl+Alt+P", "Play_enabled=1"});
+        MessageRecorder messages;
+        const auto form1 = startProgram(std::make_unique<FakeMediaPlayer>());
+        std::free(xcb_request_check(peer_,
+                                    xcb_set_input_focus_checked(peer_, XCB_INPUT_FOCUS_POINTER_ROOT,
+                                                                window_, XCB_CURRENT_TIME)));
+        syncQt();
+        QVERIFY(press(QStringLiteral("ctrl+alt+p")));
+        // Nothing has been played yet, so Pause says so.
+        QTRY_COMPARE_WITH_TIMEOUT(messages.texts(), QStringList({"Please play a song first"}),
+                                  5000);
+    }
+
     void unusableValuesFail() {
         GlobalHotkeys hotkeys;
         QVERIFY(!hotkeys.registerHotkey(1, 0));
@@ -313,7 +337,7 @@ int main(int argc, char** argv) {
     if (argc > 1 && std::string_view(argv[1]) == "--offscreen") {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         int one = 1;
-        QGuiApplication app(one, argv);
+        QApplication app(one, argv);
         TestHotkeysOffscreen test;
         return QTest::qExec(&test);
     }
@@ -325,7 +349,7 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", xvfb ? "xcb" : "offscreen", 1);
     if (xvfb)
         setenv("DISPLAY", xvfb->display.c_str(), 1);
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     TestHotkeys test;
     return QTest::qExec(&test, argc, argv);
 }
