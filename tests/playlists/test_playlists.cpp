@@ -307,6 +307,15 @@ private slots:
         QCOMPARE(shownSet(), "Shhhhhh");
         QCOMPARE(qv::rows::selected(*form1_->ListBox1), 1); // the results keep their selection
 
+        // The "Playlists" menu offers what applies to the shown list: here, adding
+        // the selected result to the current playlist.
+        emit form1_->Playlists1->aboutToShow();
+        QVERIFY(form1_->Addsongtocurrentplaylist1->isEnabled());
+        QVERIFY(!form1_->DeletesongfromPlaylist1->isEnabled());
+        form1_->Addsongtocurrentplaylist1->trigger();
+        QCOMPARE(readAll(file("A.qvl")), "a1\r\nx\r\nSong 2\r\n" + link(2).toLatin1() + "\r\n");
+        writeAll(file("A.qvl"), "a1\r\nx\r\n");
+
         // Refresh keeps the main window disabled until the login closes.
         form1_->sButton3Click();
         form1_->windows.form14->close();
