@@ -273,22 +273,18 @@ void Form11::loadHotkeys(const IniFile& ini) {
     load(sCheckBox2, flag("Next_enabled"), nullptr);
     load(sCheckBox4, flag("Previous_enabled"), nullptr);
     load(sCheckBox5, flag("Minimize_enabled"), nullptr);
+    sCheckBox7Click(); // the rows follow "Use Hotkeys" whether or not it changed
+    form1_.Button13Click();
 }
 
 void Form11::FormCreate() {
-    guarded([&] {
-        loadHotkeys(settingsFile());
-        sCheckBox7Click(); // the rows follow "Use Hotkeys" whether or not it changed
-        form1_.Button13Click();
-    });
+    guarded([&] { loadHotkeys(settingsFile()); });
 }
 
 void Form11::FormShow() {
     guarded([&] {
         const IniFile ini = settingsFile();
         loadHotkeys(ini);
-        sCheckBox7Click();
-        form1_.Button13Click();
 
         load(sCheckBox12, ini.readBool(kGeneral, QStringLiteral("Reportstarts"), true), nullptr);
         load(sCheckBox11, ini.readBool(kGeneral, QStringLiteral("Ceckforupdates"), true), nullptr);

@@ -119,6 +119,8 @@ private:
     void buildHotkeys();
     void buildAppearance();
     void showPage(QWidget* page);
+    // The hotkey page from the file, then the registration: the creation
+    // steps, which every opening repeats.
     void loadHotkeys(const IniFile& ini);
     // Sets a box from the file; a changed state runs its click action.
     void load(QCheckBox* box, bool checked, void (Form11::*clickAction)());
