@@ -1,5 +1,6 @@
 #pragma once
 
+#include "error.h"
 #include "filedialog.h"
 
 #include <QMainWindow>
@@ -178,6 +179,21 @@ public:
     void setPlaylistSelector(const QString& text);
     // "Add to Playlist" gets one entry per name of `playlists`.
     void rebuildPlaylistMenu();
+
+    // ---- Favourites ----
+    void Login3Click();  // "Favorites" > "Login"
+    void Export1Click(); // "Favorites" > "Import"
+    // Fetches the favourites page of a login name into the page file and
+    // fills the favourites lists from it. Throws Error, and refuses a name
+    // that cannot be the page's host name before any download.
+    void GetFavsExecute(const QString& loginName);
+    // "Favorite songs" for callers that stop at a failure (throws Error).
+    void showFavourites();
+    // Runs a favourites command (fetch, scan, import) at the error boundary,
+    // unless one is already running further up the stack.
+    template <typename Handler> void favouritesCommand(Handler&& handler) {
+        guardedOnce(favouritesBusy_, std::forward<Handler>(handler));
+    }
 
     // ---- Settings window ----
     void Settings1Click(); // "Extras" > "Settings"
@@ -387,6 +403,9 @@ private:
     void setUpDesktop();
     void showMode(ListKind kind);
     void movePlaylistEntry(int step);
+    // Fills the favourites lists from Memo3; live lets pending events run
+    // before each item.
+    void scanFavourites(bool live);
 
     void setUpPlayback();
     void showPlaying(bool playing);
@@ -402,6 +421,7 @@ private:
     bool searching_ = false;
     bool playControlBusy_ = false; // the play, song and volume commands
     bool playlistBusy_ = false;    // the playlist commands
+    bool favouritesBusy_ = false;  // the favourites fetch, scan and import
     int failedInARow_ = 0;         // songs that ended in an error, one after another
     QPointer<QWidget> lastActive_; // the program's window that had the focus last
 };

@@ -1,14 +1,65 @@
 #include "form14.h"
 
+#include "error.h"
 #include "form1.h"
+#include "inifile.h"
+#include "paths.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
 
 namespace qv {
 
-Form14::Form14(Form1& form1) : form1_(form1) {
-    setWindowTitle(QStringLiteral("Login"));
-    setFont(form1.font());
-    resize(260, 110);
+namespace {
+const QString kSection = QStringLiteral("Favorites");
+const QString kAutologin = QStringLiteral("Autologin");
+const QString kLoginname = QStringLiteral("Loginname");
+
+IniFile settings() {
+    return IniFile(paths::exeFile(QStringLiteral("settings.ini")));
+}
+} // namespace
+
+Form14::Form14(Form1& form1)
+    : NameWindow(QStringLiteral("Login"), QStringLiteral("Please enter your Quorvell name:"),
+                 form1),
+      sCheckBox1(new QCheckBox(QStringLiteral("Remember this Name"), this)), form1_(form1) {
+    addBelowField(sCheckBox1);
+    connect(sButton1, &QPushButton::clicked, this, &Form14::sButton1Click);
+    connect(sButton2, &QPushButton::clicked, this, &Form14::sButton2Click);
+    // Cancel, Escape and the title bar all end here.
     connect(this, &QDialog::finished, &form1_, [this] { form1_.setEnabled(true); });
+}
+
+void Form14::showEvent(QShowEvent* event) {
+    NameWindow::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void Form14::FormShow() {
+    guarded([&] {
+        const IniFile ini = settings();
+        sEdit1->setText(ini.readString(kSection, kLoginname, QString()));
+        sCheckBox1->setChecked(ini.readBool(kSection, kAutologin, true));
+    });
+}
+
+void Form14::sButton1Click() {
+    form1_.favouritesCommand([&] {
+        IniFile ini = settings();
+        ini.writeBool(kSection, kAutologin, sCheckBox1->isChecked());
+        form1_.GetFavsExecute(sEdit1->text());
+        form1_.setEnabled(true);
+        ini.writeString(kSection, kLoginname, sCheckBox1->isChecked() ? sEdit1->text() : QString());
+        close();
+    });
+}
+
+void Form14::sButton2Click() {
+    close();
 }
 
 } // namespace qv

@@ -1,16 +1,28 @@
 #pragma once
 
-#include <QDialog>
+#include "namewindow.h"
+
+class QCheckBox;
 
 namespace qv {
 
 class Form1;
 
-// The favourites login. However it closes, the main window is usable again.
-class Form14 : public QDialog {
+// The favourites login: the portal user name whose favourites page is
+// fetched. However it closes, the main window is usable again.
+class Form14 : public NameWindow {
     Q_OBJECT
 public:
     explicit Form14(Form1& form1);
+
+    QCheckBox* sCheckBox1; // "Remember this Name"
+
+    void FormShow();
+    void sButton1Click(); // OK
+    void sButton2Click(); // Cancel
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     Form1& form1_;

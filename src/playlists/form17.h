@@ -1,21 +1,22 @@
 #pragma once
 
-#include <QDialog>
+#include "namewindow.h"
 
 namespace qv {
 
 class Form1;
 
-// The favourites import.
-class Form17 : public QDialog {
+// Saves the favourites as a new own playlist and shows it.
+class Form17 : public NameWindow {
     Q_OBJECT
 public:
-    explicit Form17(Form1& form1) : form1_(form1) {
-        setWindowTitle(QStringLiteral("Import Favorites"));
-    }
+    explicit Form17(Form1& form1);
+
+    void sButton1Click(); // OK
+    void sButton2Click(); // Cancel
 
 private:
-    [[maybe_unused]] Form1& form1_;
+    Form1& form1_;
 };
 
 } // namespace qv

@@ -99,6 +99,8 @@ void Form1::setUpPlaylists() {
 
     connect(Importplaylist1, &QAction::triggered, this, &Form1::Importplaylist1Click);
     connect(exportplaylist1, &QAction::triggered, this, &Form1::exportplaylist1Click);
+    connect(Login3, &QAction::triggered, this, &Form1::Login3Click);
+    connect(Export1, &QAction::triggered, this, &Form1::Export1Click);
 }
 
 // ---- Store ----
@@ -193,17 +195,7 @@ void Form1::sButton4Click() {
 }
 
 void Form1::sButton3Click() {
-    guardedOnce(playlistBusy_, [&] {
-        showMode(ListKind::Favourites);
-        const IniFile settings(paths::exeFile(QStringLiteral("settings.ini")));
-        if (!settings.readBool(QStringLiteral("Favorites"), QStringLiteral("Autologin"), false)) {
-            if (windows.form14)
-                showCentred(*windows.form14);
-            return;
-        }
-        QCoreApplication::processEvents();
-        Memo3 = text::loadFile(paths::workFile(QStringLiteral("temp/favorites.txt")));
-    });
+    favouritesCommand([&] { showFavourites(); });
 }
 
 void Form1::sComboBox3Change() {

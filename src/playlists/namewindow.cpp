@@ -31,6 +31,11 @@ NameWindow::NameWindow(const QString& caption, const QString& prompt, const QWid
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
+void NameWindow::addBelowField(QWidget* control) {
+    auto* column = static_cast<QVBoxLayout*>(layout());
+    column->insertWidget(column->indexOf(sEdit1) + 1, control);
+}
+
 std::optional<QString> NameWindow::acceptedName(const QString& names) const {
     const QString name = text::fromUser(sEdit1->text());
     if (const std::optional<QString> refused = playlist::refusal(name, names)) {

@@ -19,6 +19,9 @@ public:
 protected:
     NameWindow(const QString& caption, const QString& prompt, const QWidget& fontFrom);
 
+    // Places a further control between the field and the buttons.
+    void addBelowField(QWidget* control);
+
     // The typed name as holder text, or nothing once the user has been told
     // why it is refused (empty, listed in `names`, or not a valid file name).
     std::optional<QString> acceptedName(const QString& names) const;
