@@ -88,7 +88,8 @@ int main(int argc, char** argv) {
     // No sound device here: the null audio output, as the tests use.
     QString ao = qEnvironmentVariable("QV_BENCH_AO", QStringLiteral("null"));
     const auto form1 = qv::startProgram(
-        std::make_unique<qv::MpvPlayer>(nullptr, QStringList{QStringLiteral("ao=") + ao}));
+        std::make_unique<qv::MpvPlayer>(nullptr, QStringList{QStringLiteral("ao=") + ao}),
+        qv::UpdateCheck::Skip);
     qv::MediaPlayer& player = *form1->WindowsMediaPlayer1;
     form1->ComboBox1->setEditText(QStringLiteral("Jazz"));
     form1->sBitBtn5->click();

@@ -60,7 +60,8 @@ int main(int argc, char** argv) {
     names.close();
     qv::MessageRecorder quiet;
 
-    const auto form1 = qv::startProgram(std::make_unique<qv::FakeMediaPlayer>());
+    const auto form1 =
+        qv::startProgram(std::make_unique<qv::FakeMediaPlayer>(), qv::UpdateCheck::Skip);
     QCoreApplication::processEvents();
 
     const std::vector<double> load = timed([&] { form1->sButton4Click(); });

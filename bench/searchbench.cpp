@@ -49,7 +49,8 @@ int main(int argc, char** argv) {
     BenchInstall install;
     qv::MessageRecorder quiet;
 
-    const auto form1 = qv::startProgram(std::make_unique<qv::FakeMediaPlayer>());
+    const auto form1 =
+        qv::startProgram(std::make_unique<qv::FakeMediaPlayer>(), qv::UpdateCheck::Skip);
     form1->ComboBox1->setEditText(QStringLiteral("Jazz"));
     form1->sComboBox2->setEditText(QStringLiteral("200"));
     form1->sEdit1->setText(QStringLiteral("1"));

@@ -121,6 +121,8 @@ Form1::Form1(std::unique_ptr<MediaPlayer> player)
     setUpPlayback();
     setUpPlaylists();
     setUpDesktop();
+    setUpUpdates();
+    setUpInfo();
 
     // The client area is fixed; only "<<" and ">>" change its width.
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());

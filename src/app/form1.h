@@ -195,6 +195,16 @@ public:
         guardedOnce(favouritesBusy_, std::forward<Handler>(handler));
     }
 
+    // ---- Updates ----
+    void sButton5Click(); // "Updates available - click here!"
+    void sButton7Click(); // "CONNECTION ERROR"
+
+    // ---- Information ----
+    void Changelog1Click();
+    void Contact1Click();
+    void About1Click();
+    void sLabelFX2Click(); // the credit link
+
     // ---- Settings window ----
     void Settings1Click(); // "Extras" > "Settings"
     void sBitBtn15Click(); // "Setting": the main window waits until it closes
@@ -401,6 +411,8 @@ private:
 
     void setUpPlaylists();
     void setUpDesktop();
+    void setUpUpdates();
+    void setUpInfo();
     void showMode(ListKind kind);
     void movePlaylistEntry(int step);
     // Fills the favourites lists from Memo3; live lets pending events run

@@ -9,7 +9,7 @@
 
 namespace qv {
 
-std::unique_ptr<Form1> startProgram(std::unique_ptr<MediaPlayer> player) {
+std::unique_ptr<Form1> startProgram(std::unique_ptr<MediaPlayer> player, UpdateCheck check) {
     // The application's name, not its display name: Qt would append a display
     // name to every window caption.
     QCoreApplication::setApplicationName(kAppTitle);
@@ -34,6 +34,10 @@ std::unique_ptr<Form1> startProgram(std::unique_ptr<MediaPlayer> player) {
     w.form15 = std::make_unique<Form15>(*form1);
     w.form16 = std::make_unique<Form16>(*form1);
     w.form17 = std::make_unique<Form17>(*form1);
+    // The check processes events while it runs: every window it could lead
+    // to must exist by then.
+    if (check == UpdateCheck::Run)
+        w.form3->FormCreate();
     return form1;
 }
 

@@ -3,6 +3,7 @@
 #include "atoms.h"
 #include "form1.h"
 #include "globalhotkeys.h"
+#include "programpicture.h"
 #include "secondarywindows.h"
 #include "shortcut.h"
 #include "showwindow.h"
@@ -21,21 +22,6 @@ namespace qv {
 
 namespace {
 
-// The program's icon: a play sign on a round navy face.
-QIcon programIcon() {
-    QPixmap pixmap(64, 64);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0, 0, 128));
-    painter.drawEllipse(2, 2, 60, 60);
-    painter.setBrush(Qt::white);
-    const QPointF play[] = {{25, 17}, {49, 32}, {25, 47}};
-    painter.drawPolygon(play, 3);
-    return QIcon(pixmap);
-}
-
 // The registration modifiers of a shortcut value: Shift 4, Alt 1, Ctrl 2.
 int registrationModifiers(shortcut::Value value) {
     return (value & shortcut::kShift ? 4 : 0) | (value & shortcut::kAlt ? 1 : 0) |
@@ -45,7 +31,7 @@ int registrationModifiers(shortcut::Value value) {
 } // namespace
 
 void Form1::setUpDesktop() {
-    const QIcon icon = programIcon();
+    const QIcon icon(programPicture(64));
     QApplication::setWindowIcon(icon);
     CoolTrayIcon1 = new QSystemTrayIcon(icon, this);
     CoolTrayIcon1->setContextMenu(PopupMenu3);

@@ -2,18 +2,28 @@
 
 #include <QDialog>
 
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
 namespace qv {
 
 class Form1;
 
-// The changelog viewer.
+// The changelog viewer: what the last update check downloaded.
 class Form5 : public QDialog {
     Q_OBJECT
 public:
-    explicit Form5(Form1& form1) : form1_(form1) { setWindowTitle(QStringLiteral("Changelog")); }
+    explicit Form5(Form1& form1);
+
+    QLabel* Label1;
+    QPlainTextEdit* RichEdit1;
+    QPushButton* Button1; // OK
+
+    void Button1Click();
 
 private:
-    [[maybe_unused]] Form1& form1_;
+    Form1& form1_;
 };
 
 } // namespace qv

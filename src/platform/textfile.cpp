@@ -23,6 +23,11 @@ QString openErrorText(const QString& path, const QString& reason) {
         .arg(QFileInfo(path).absoluteFilePath(), reason);
 }
 
+QString createErrorText(const QString& path, const QString& reason) {
+    return QStringLiteral("Cannot create file \"%1\". %2")
+        .arg(QFileInfo(path).absoluteFilePath(), reason);
+}
+
 QByteArray readBytes(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -36,8 +41,7 @@ QByteArray readBytes(const QString& path) {
 void writeBytes(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        throw Error(QStringLiteral("Cannot create file \"%1\". %2")
-                        .arg(QFileInfo(path).absoluteFilePath(), file.errorString()));
+        throw Error(createErrorText(path, file.errorString()));
     }
 }
 

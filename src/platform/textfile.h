@@ -42,5 +42,7 @@ QString fromUser(const QString& typed);
 
 // "Cannot open file "PATH". REASON" with the absolute path.
 QString openErrorText(const QString& path, const QString& reason);
+// "Cannot create file "PATH". REASON" with the absolute path.
+QString createErrorText(const QString& path, const QString& reason);
 
 } // namespace qv::text

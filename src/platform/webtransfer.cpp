@@ -11,7 +11,9 @@
 #include <QPointer>
 #include <QSaveFile>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <exception>
 #include <memory>
 
@@ -43,6 +45,7 @@ struct Hooks {
     std::function<bool(const QByteArray& chunk)> store;
     std::function<void(qint64 received, qint64 total)> progress;
     bool reportErrorBody = false; // begin and progress for the body of a status >= 400
+    QDeadlineTimer deadline = QDeadlineTimer::Forever; // the whole transfer ends by then
 };
 
 struct Outcome {
@@ -163,6 +166,15 @@ Outcome runTransfer(const QUrl& url, const Hooks& hooks, QEventLoop::ProcessEven
     });
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
 
+    QTimer limit;
+    if (!hooks.deadline.isForever()) {
+        limit.setSingleShot(true);
+        QObject::connect(&limit, &QTimer::timeout, &loop, [&] {
+            out.timedOut = true;
+            stop();
+        });
+        limit.start(std::chrono::milliseconds(std::max<qint64>(0, hooks.deadline.remainingTime())));
+    }
     if (!reply->isFinished())
         loop.exec(flags);
     if (!reply->isFinished()) {
@@ -174,7 +186,7 @@ Outcome runTransfer(const QUrl& url, const Hooks& hooks, QEventLoop::ProcessEven
 
     out.error = reply->error();
     out.errorText = reply->errorString();
-    out.timedOut = out.error == QNetworkReply::OperationCanceledError && !aborting;
+    out.timedOut |= out.error == QNetworkReply::OperationCanceledError && !aborting;
     if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) {
         take(); // what is left, and the headers of an empty body
         if (!out.failed())
@@ -205,11 +217,15 @@ void WebTransfer::download(const QString& url, const QString& file, const Progre
         throw Error(failure);
 }
 
-bool WebTransfer::tryDownloadToFile(const QString& url, const QString& file) {
+bool WebTransfer::tryDownloadToFile(const QString& url, const QString& file,
+                                    QDeadlineTimer deadline) {
+    if (deadline.hasExpired())
+        return false;
     QSaveFile target(file);
     if (!target.open(QIODevice::WriteOnly))
         return false;
     Hooks hooks;
+    hooks.deadline = deadline;
     hooks.store = [&](const QByteArray& chunk) { return target.write(chunk) == chunk.size(); };
     const Outcome out = runTransfer(QUrl(url), hooks, QEventLoop::ExcludeUserInputEvents);
     return !out.failed() && target.commit();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -27,8 +28,9 @@ public:
     static void download(const QString& url, const QString& file, const Progress& progress = {});
 
     // The same without callbacks and without raising: true when the file was
-    // fetched completely. User input waits until it returns.
-    static bool tryDownloadToFile(const QString& url, const QString& file);
+    // fetched completely by the deadline. User input waits until it returns.
+    static bool tryDownloadToFile(const QString& url, const QString& file,
+                                  QDeadlineTimer deadline = QDeadlineTimer::Forever);
 
     // False only when the system explicitly reports that it is offline.
     static bool isOnline();

@@ -2,20 +2,57 @@
 
 #include <QDialog>
 
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
 namespace qv {
 
 class Form1;
+class HttpGet;
 
-// The installer download.
+// The update manager: downloads the installer into "update.exe" in the
+// working directory with a progress gauge, then hands it to the desktop and
+// ends the player.
 class Form10 : public QDialog {
     Q_OBJECT
 public:
-    explicit Form10(Form1& form1) : form1_(form1) {
-        setWindowTitle(QStringLiteral("Update manager"));
-    }
+    explicit Form10(Form1& form1);
+
+    QLabel* Label1;
+    QProgressBar* sGauge1;
+    QPushButton* Button1; // Cancel
+    QPushButton* Button2; // Install, in Cancel's place once the download is complete
+    QTimer* Timer1;       // starts the download a second after the window shows
+
+    void FormShow();
+    void Timer1Timer();
+    void Button3Click(); // the download
+    void Button2Click(); // Install
+    void Button1Click(); // Cancel
+    void FormClose();
+
+    // A transfer began and ended successfully with every announced byte
+    // stored in "update.exe". Nothing else ever starts the installer.
+    bool downloadComplete() const { return complete_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
-    [[maybe_unused]] Form1& form1_;
+    void IdHTTP1WorkBegin(qint64 total);
+    void IdHTTP1Work(qint64 received);
+    void IdHTTP1WorkEnd();
+    void install();
+
+    Form1& form1_;
+    HttpGet* IdHTTP1;
+    qint64 total_ = 0; // announced at the transfer's beginning; -1 when unknown
+    bool ended_ = false;
+    bool complete_ = false;
+    bool downloading_ = false;
+    bool installing_ = false; // the player is ending: closing is no longer a decision
 };
 
 } // namespace qv

@@ -2,23 +2,40 @@
 
 #include <QWidget>
 
+class QLabel;
+class QProgressBar;
+
 namespace qv {
 
 class Form1;
 
 // The splash that covers the start-up update check: borderless, above other
-// windows, centred on the desktop.
+// windows, centred on the desktop. The check compares the installed version
+// marker with the update server's and shows the outcome in the main window's
+// bottom strip.
 class Form3 : public QWidget {
     Q_OBJECT
 public:
-    explicit Form3(Form1& form1)
-        : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool),
-          form1_(form1) {
-        setFixedSize(336, 174);
-    }
+    explicit Form3(Form1& form1);
+
+    QLabel* sLabelFX1;     // status
+    QProgressBar* sGauge1; // per cent
+
+    // Shows the splash and runs the check.
+    void FormCreate();
+    // The check: fetches the server's changelog and version marker, then
+    // compares. It gives up on the server after kCheckLimitMs in all.
+    void Button1Click();
+    // The comparison (throws Error when a marker file cannot be read).
+    void Button2Click();
+
+    static constexpr int kCheckLimitMs = 4500;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
-    [[maybe_unused]] Form1& form1_;
+    Form1& form1_;
 };
 
 } // namespace qv

@@ -300,7 +300,7 @@ private slots:
         install.writeSettings(
             {"[General]", "Reportstarts=0", "[Hotkeys]", "Play=Ctrl+Alt+P", "Play_enabled=1"});
         MessageRecorder messages;
-        const auto form1 = startProgram(std::make_unique<FakeMediaPlayer>());
+        const auto form1 = startProgram(std::make_unique<FakeMediaPlayer>(), qv::UpdateCheck::Skip);
         std::free(xcb_request_check(peer_,
                                     xcb_set_input_focus_checked(peer_, XCB_INPUT_FOCUS_POINTER_ROOT,
                                                                 window_, XCB_CURRENT_TIME)));

@@ -90,7 +90,7 @@ private slots:
         messages_ = std::make_unique<qv::MessageRecorder>();
         auto player = std::make_unique<FakeMediaPlayer>();
         player_ = player.get();
-        form1_ = qv::startProgram(std::move(player));
+        form1_ = qv::startProgram(std::move(player), qv::UpdateCheck::Skip);
         player_->volumeRequests.clear();
         opened_.clear();
         previousOpener_ = qv::shell::setOpener([this](const QUrl& url) {

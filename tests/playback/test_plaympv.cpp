@@ -47,7 +47,8 @@ private slots:
         install_->usePortal(portal_);
         install_->writeSettings({"[General]", "Reportstarts=0"});
         messages_ = std::make_unique<qv::MessageRecorder>();
-        form1_ = qv::startProgram(std::make_unique<MpvPlayer>(nullptr, QStringList{"ao=null"}));
+        form1_ = qv::startProgram(std::make_unique<MpvPlayer>(nullptr, QStringList{"ao=null"}),
+                                  qv::UpdateCheck::Skip);
     }
 
     void cleanupTestCase() {

@@ -89,7 +89,7 @@ private slots:
         install_->usePortal(portal_);
         install_->writeSettings({"[General]", "Reportstarts=0"});
         messages_ = std::make_unique<qv::MessageRecorder>();
-        form1_ = qv::startProgram(std::make_unique<qv::FakeMediaPlayer>());
+        form1_ = qv::startProgram(std::make_unique<qv::FakeMediaPlayer>(), qv::UpdateCheck::Skip);
     }
 
     void cleanup() {

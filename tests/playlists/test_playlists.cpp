@@ -64,7 +64,7 @@ private:
             writeAll(file(name + ".qvl"), bytes);
         auto player = std::make_unique<qv::FakeMediaPlayer>();
         player_ = player.get();
-        form1_ = qv::startProgram(std::move(player));
+        form1_ = qv::startProgram(std::move(player), qv::UpdateCheck::Skip);
     }
 
     void fillResults(int count) {

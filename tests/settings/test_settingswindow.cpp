@@ -55,7 +55,7 @@ private:
     void start(const QStringList& settingsLines = {}) {
         if (!settingsLines.isEmpty())
             install_->writeSettings(settingsLines);
-        form1_ = qv::startProgram(std::make_unique<qv::FakeMediaPlayer>());
+        form1_ = qv::startProgram(std::make_unique<qv::FakeMediaPlayer>(), qv::UpdateCheck::Skip);
         hotkeys_ = new RecordingHotkeys(form1_.get());
         form1_->hotkeys = hotkeys_;
         form1_->windows.form11->FormCreate(); // as at start, now recorded

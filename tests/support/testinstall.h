@@ -9,7 +9,8 @@
 #include <QTemporaryDir>
 
 // A temporary portable installation: "Playlists" with an empty
-// "playlists.ini", "temp", "updater" and "skins". Both base directories of
+// "playlists.ini", "temp", "updater" with the installed version's
+// "version.ini", and "skins". Both base directories of
 // the program point at it while it lives, so nothing is written beside the
 // test binary.
 class TestInstall {
@@ -19,6 +20,7 @@ public:
         for (const char* sub : {"Playlists", "temp", "updater", "skins"})
             root.mkpath(QLatin1String(sub));
         writeAll(path("Playlists/playlists.ini"), {});
+        writeAll(path("updater/version.ini"), "1.36\r\n");
         qv::paths::setExeDir(dir_.path());
         qv::paths::setWorkDir(dir_.path());
     }

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QPixmap>
+
+namespace qv {
+
+// The program's picture at any size: a play sign on a round navy face. It
+// serves as the window and tray icon, on the splash and in the about box.
+QPixmap programPicture(int size);
+
+} // namespace qv

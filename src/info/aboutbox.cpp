@@ -1,0 +1,72 @@
+#include "aboutbox.h"
+
+#include "clicklabel.h"
+#include "form1.h"
+#include "programpicture.h"
+#include "servers.h"
+#include "shell.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+
+namespace qv {
+
+AboutBox::AboutBox(Form1& form1)
+    : Image1(new ClickLabel(QString(), this)),
+      ProductName(new QLabel(QStringLiteral("Quorvell Music Player"), this)),
+      Version(new QLabel(QStringLiteral("1.36"), this)),
+      Label1(new QLabel(QStringLiteral("Homepage: "), this)),
+      sLabelFX1(new ClickLabel(Servers::current().homepage, this)),
+      Label3(new QLabel(QStringLiteral("Contact:"), this)),
+      sLabelFX2(new ClickLabel(Servers::current().contactMail, this)),
+      OKButton(new QPushButton(QStringLiteral("OK"), this)) {
+    setWindowTitle(QStringLiteral("About"));
+    setFont(form1.font());
+    Image1->setPixmap(programPicture(113));
+    Image1->setFixedSize(113, 113);
+    QFont product = font();
+    product.setBold(true);
+    product.setPixelSize(font().pixelSize() + 4);
+    ProductName->setFont(product);
+    for (ClickLabel* link : {sLabelFX1, sLabelFX2}) {
+        QPalette palette = link->palette();
+        palette.setColor(QPalette::WindowText, palette.color(QPalette::Link));
+        link->setPalette(palette);
+    }
+    OKButton->setDefault(true);
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(Image1, 0, 0, 6, 1, Qt::AlignTop);
+    layout->addWidget(ProductName, 0, 1);
+    layout->addWidget(Version, 1, 1);
+    layout->addWidget(Label1, 2, 1);
+    layout->addWidget(sLabelFX1, 3, 1);
+    layout->addWidget(Label3, 4, 1);
+    layout->addWidget(sLabelFX2, 5, 1);
+    layout->addWidget(OKButton, 6, 0, 1, 2, Qt::AlignHCenter);
+    layout->setSizeConstraint(QLayout::SetFixedSize); // a fixed dialog frame
+
+    connect(Image1, &ClickLabel::clicked, this, &AboutBox::Image1Click);
+    connect(sLabelFX1, &ClickLabel::clicked, this, &AboutBox::sLabelFX1Click);
+    connect(sLabelFX2, &ClickLabel::clicked, this, &AboutBox::sLabelFX2Click);
+    connect(OKButton, &QPushButton::clicked, this, &AboutBox::OKButtonClick);
+}
+
+void AboutBox::Image1Click() {
+    shell::openAddress(Servers::current().makerPage);
+}
+
+void AboutBox::sLabelFX1Click() {
+    shell::openAddress(Servers::current().makerPage);
+}
+
+void AboutBox::sLabelFX2Click() {
+    shell::openAddress(QStringLiteral("mailto:") + Servers::current().secondMail);
+}
+
+void AboutBox::OKButtonClick() {
+    close();
+}
+
+} // namespace qv

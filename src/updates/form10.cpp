@@ -1,0 +1,170 @@
+#include "form10.h"
+
+#include "error.h"
+#include "form1.h"
+#include "messages.h"
+#include "paths.h"
+#include "servers.h"
+#include "shell.h"
+#include "textfile.h"
+#include "wait.h"
+#include "webtransfer.h"
+
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QShowEvent>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <limits>
+
+namespace qv {
+
+namespace {
+QString installerPath() {
+    return paths::workFile(QStringLiteral("update.exe"));
+}
+
+int gaugeValue(qint64 bytes) {
+    return int(std::clamp<qint64>(bytes, 0, std::numeric_limits<int>::max()));
+}
+} // namespace
+
+Form10::Form10(Form1& form1)
+    : Label1(new QLabel(QStringLiteral("Download Progress:"), this)),
+      sGauge1(new QProgressBar(this)), Button1(new QPushButton(QStringLiteral("Cancel"), this)),
+      Button2(new QPushButton(QStringLiteral("Install"), this)), Timer1(new QTimer(this)),
+      form1_(form1), IdHTTP1(new HttpGet(this)) {
+    setWindowTitle(QStringLiteral("Update manager"));
+    setFont(form1.font());
+    sGauge1->setRange(0, 100);
+    sGauge1->setValue(0);
+    sGauge1->setMinimumWidth(260);
+    Button2->hide();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
+    layout->addWidget(sGauge1);
+    // "Install" lies exactly on top of "Cancel".
+    auto* place = new QGridLayout;
+    place->addWidget(Button1, 0, 0, Qt::AlignRight);
+    place->addWidget(Button2, 0, 0, Qt::AlignRight);
+    layout->addLayout(place);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    Button2->setFixedSize(Button1->sizeHint().expandedTo(Button2->sizeHint()));
+    Button1->setFixedSize(Button2->size());
+
+    Timer1->setInterval(1000);
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, &Form10::Timer1Timer);
+    connect(Button1, &QPushButton::clicked, this, &Form10::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &Form10::Button2Click);
+    connect(IdHTTP1, &HttpGet::workBegin, this, &Form10::IdHTTP1WorkBegin);
+    connect(IdHTTP1, &HttpGet::work, this, &Form10::IdHTTP1Work);
+    connect(IdHTTP1, &HttpGet::workEnd, this, &Form10::IdHTTP1WorkEnd);
+    // The title bar, Escape and a confirmed Cancel all end here.
+    connect(this, &QDialog::finished, this, &Form10::FormClose);
+}
+
+void Form10::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void Form10::FormShow() {
+    QCoreApplication::processEvents();
+    Timer1->start();
+}
+
+void Form10::Timer1Timer() {
+    Timer1->stop();
+    Button3Click();
+}
+
+void Form10::Button3Click() {
+    // A transfer still running from an earlier showing goes on alone.
+    guardedOnce(downloading_, [&] {
+        QCoreApplication::processEvents();
+        waitPainting(1000);
+        QCoreApplication::processEvents();
+
+        const QString path = installerPath();
+        // Replaced only once the whole installer has arrived: a failed
+        // transfer never leaves half an installer behind.
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            throw Error(text::createErrorText(path, file.errorString()));
+        total_ = 0;
+        ended_ = false;
+        complete_ = false;
+        IdHTTP1->connectToHost(QUrl(Servers::current().counter).host());
+        IdHTTP1->get(Servers::current().update + QStringLiteral("/radioplayer/update.exe"), file);
+        IdHTTP1->disconnectFromHost();
+        if (!file.commit())
+            throw Error(text::createErrorText(path, file.errorString()));
+        complete_ = true;
+        sGauge1->setValue(sGauge1->maximum());
+        Button1->hide();
+        Button2->show();
+    });
+}
+
+void Form10::IdHTTP1WorkBegin(qint64 total) {
+    total_ = total;
+    QCoreApplication::processEvents();
+    sGauge1->setRange(0, gaugeValue(total));
+    QCoreApplication::processEvents();
+}
+
+void Form10::IdHTTP1Work(qint64 received) {
+    QCoreApplication::processEvents();
+    if (total_ >= 0)
+        sGauge1->setValue(gaugeValue(received));
+    QCoreApplication::processEvents();
+}
+
+void Form10::IdHTTP1WorkEnd() {
+    QCoreApplication::processEvents();
+    Timer1->stop();
+    ended_ = true;
+}
+
+void Form10::Button2Click() {
+    install();
+}
+
+void Form10::Button1Click() {
+    if (!messages::question(QStringLiteral("Are you really shure to cancel the update?")))
+        return;
+    form1_.show();
+    form1_.setEnabled(true);
+    close();
+}
+
+void Form10::FormClose() {
+    if (installing_)
+        return;
+    if (complete_)
+        install();
+    else
+        messages::plain(QStringLiteral("Update not completed yet"));
+    form1_.setEnabled(true);
+}
+
+// The installer goes to the desktop's default "open" for its file type; the
+// player never executes it itself. Then the player ends.
+void Form10::install() {
+    if (installing_)
+        return;
+    installing_ = true;
+    shell::openFile(installerPath());
+    form1_.setEnabled(true);
+    form1_.close();
+}
+
+} // namespace qv
