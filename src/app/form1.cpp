@@ -420,6 +420,7 @@ void Form1::closeEvent(QCloseEvent* event) {
     // open. A transfer running meanwhile ends as cancelled, and its handler
     // unwinds before any window is destroyed.
     event->accept();
+    ending_ = true;
     QCoreApplication::quit();
 }
 

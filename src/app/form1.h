@@ -387,6 +387,9 @@ public:
     // Whether the desktop has a tray to hide the window into; without one,
     // minimising stays ordinary so the window can always be brought back.
     bool trayHost = false;
+    // The main window has closed and the program is ending: Qt closes every
+    // other window too, which must not count as the user closing it.
+    bool ending() const { return ending_; }
 
     SecondaryWindows windows;
 
@@ -434,6 +437,7 @@ private:
     bool playControlBusy_ = false; // the play, song and volume commands
     bool playlistBusy_ = false;    // the playlist commands
     bool favouritesBusy_ = false;  // the favourites fetch, scan and import
+    bool ending_ = false;
     int failedInARow_ = 0;         // songs that ended in an error, one after another
     QPointer<QWidget> lastActive_; // the program's window that had the focus last
 };

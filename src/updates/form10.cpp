@@ -147,7 +147,7 @@ void Form10::Button1Click() {
 }
 
 void Form10::FormClose() {
-    if (installing_)
+    if (installing_ || form1_.ending())
         return;
     if (complete_)
         install();

@@ -7,9 +7,11 @@
 #include "secondarywindows.h"
 #include "shell.h"
 #include "testinstall.h"
+#include "testloop.h"
 #include "testportal.h"
 #include "webtransfer.h"
 
+#include <QAction>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -325,6 +327,20 @@ private slots:
                  QStringLiteral("Couldnt connect to server. Please check your firewall or your "
                                 "Internet connection. In case the server is down, please contact "
                                 "me. (support@halvane.example)"));
+    }
+
+    // Ending the player closes every window; a downloaded installer must not
+    // start from that. Last: the application's event loops end for good.
+    void endingThePlayerStartsNothing() {
+        start();
+        form1_->sButton5Click();
+        QTest::mouseClick(form1_->windows.form9->Button2, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(form1_->windows.form10->downloadComplete(), 15000);
+        form1_->removeEventFilter(&closing_);
+        QTimer::singleShot(0, form1_->Close1, &QAction::trigger);
+        QCOMPARE(runEventLoop(10000), 0);
+        QVERIFY(opened_.isEmpty());
+        QCOMPARE(messages_->texts(), QStringList());
     }
 };
 
