@@ -235,11 +235,12 @@ bool WebTransfer::isOnline() {
     if (onlineOverride)
         return *onlineOverride;
     static bool loadTried = false;
+    // NetworkManager only: the GLib backend would bring GIO's whole stack
+    // into the process (3 MB resident) for an answer that, where there is no
+    // NetworkManager, is as good as "unknown".
     if (!QNetworkInformation::instance() && !loadTried) {
         loadTried = true;
-        if (!QNetworkInformation::loadBackendByName(u"networkmanager") &&
-            !QNetworkInformation::loadBackendByName(u"glib"))
-            QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability);
+        QNetworkInformation::loadBackendByName(u"networkmanager");
     }
     // Backends report Online even where nothing is reachable, and unknown is
     // no reason to stop trying: only an explicit Disconnected counts.

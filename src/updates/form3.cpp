@@ -77,6 +77,7 @@ void Form3::FormCreate() {
         move(screen->availableGeometry().center() - rect().center());
     show();
     raise();
+    processEvents(); // the main window and the splash appear before the check blocks
     Button1Click();
 }
 

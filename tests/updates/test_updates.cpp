@@ -252,6 +252,17 @@ private slots:
         QVERIFY(opened_.isEmpty() && !closing_.asked && form1_->isEnabled());
     }
 
+    void unwritableInstaller() {
+        QVERIFY(QDir().mkpath(file("update.exe"))); // a directory in its place
+        start(qv::UpdateCheck::Skip);
+        form1_->windows.form10->show();
+        QTRY_VERIFY_WITH_TIMEOUT(!messages_->records.isEmpty(), 15000);
+        QVERIFY2(messages_->texts().first().startsWith("Cannot create file \"" +
+                                                       file("update.exe") + "\". "),
+                 qPrintable(messages_->texts().first()));
+        QVERIFY(!form1_->windows.form10->downloadComplete());
+    }
+
     // Cancel asks first; the transfer still pending runs hidden to its end
     // but starts nothing.
     void cancelBeforeCompletion() {
