@@ -19,6 +19,9 @@ std::unique_ptr<Form1> startProgram(std::unique_ptr<MediaPlayer> player, UpdateC
 
     auto form1 = std::make_unique<Form1>(std::move(player));
     form1->FormCreate();
+    // The main window goes on screen now, not after every other window has
+    // been built; user input waits, since those windows do not exist yet.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
     SecondaryWindows& w = form1->windows;
     w.aboutBox = std::make_unique<AboutBox>(*form1);
