@@ -30,7 +30,7 @@ void Form17::sButton1Click() {
         QStringList lines;
         const QListWidget& titles = *form1_.sListBox2;
         for (int i = 0; i < titles.count(); ++i)
-            lines << rows::holder(titles, i) << form1_.ListBox4.value(i);
+            lines << playlist::entryLines(rows::holder(titles, i), form1_.ListBox4.value(i));
         form1_.Memo2 = text::joinLines(lines);
         playlist::save(Base::Exe, *name, form1_.Memo2);
 

@@ -249,7 +249,8 @@ void Form1::PlaylistMenuItemClick(int tag) {
             throw Error(kSelectSong);
         Memo2.clear();
         Memo2 = playlist::load(Base::Exe, name);
-        const QString changed = playlist::withLines(Memo2, {rows::holder(titles, row), links[row]});
+        const QString changed =
+            playlist::withLines(Memo2, playlist::entryLines(rows::holder(titles, row), links[row]));
         playlist::save(Base::Exe, name, changed);
         Memo2 = changed;
     });

@@ -88,6 +88,12 @@ void save(Base base, const QString& name, const QString& text) {
     saveBytes(base, name, text::toBytes(text));
 }
 
+QStringList entryLines(const QString& title, const QString& link) {
+    const QString lineBreak = QStringLiteral("\r\n");
+    return {QString(title).replace(lineBreak, QStringLiteral(" ")),
+            QString(link).replace(lineBreak, QStringLiteral(" "))};
+}
+
 QString withLines(const QString& text, const QStringList& added) {
     return text::joinLines(text::lines(text) + added);
 }

@@ -43,6 +43,11 @@ bool validName(const QString& name);
 // Names compare exactly, letter case counts.
 std::optional<QString> refusal(const QString& name, const QString& namesText);
 
+// An entry's two lines. Pages are cut verbatim, so a title or link may hold
+// a line break, which would split the entry and shift every later pair: it
+// becomes a blank.
+QStringList entryLines(const QString& title, const QString& link);
+
 // The text with lines appended. A text without its final line break gets one
 // first; the result always ends with one.
 QString withLines(const QString& text, const QStringList& added);

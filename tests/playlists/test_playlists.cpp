@@ -131,6 +131,9 @@ private slots:
         // A bare LF is no line break and survives.
         QCOMPARE(pl::withEntriesSwapped("A\nx\r\na\r\nB\r\nb", 0, 1).value(),
                  "B\r\nb\r\nA\nx\r\na\r\n");
+        // A line break inside a cut title would split its entry.
+        QCOMPARE(pl::withLines("", pl::entryLines("Two\r\nlines\n", "/l\r\n")),
+                 "Two lines\n\r\n/l \r\n");
     }
 
     void nameRules() {
