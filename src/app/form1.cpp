@@ -330,7 +330,7 @@ void Form1::buildMenus() {
 
 void Form1::FormCreate() {
     guarded([&] {
-        const IniFile ini(paths::exeFile(QStringLiteral("settings.ini")));
+        const IniFile ini = IniFile::settings();
         const QString skin = QStringLiteral("Skin");
         const QString general = QStringLiteral("General");
 

@@ -3,7 +3,6 @@
 #include "error.h"
 #include "form1.h"
 #include "inifile.h"
-#include "paths.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -16,10 +15,6 @@ namespace {
 const QString kSection = QStringLiteral("Favorites");
 const QString kAutologin = QStringLiteral("Autologin");
 const QString kLoginname = QStringLiteral("Loginname");
-
-IniFile settings() {
-    return IniFile(paths::exeFile(QStringLiteral("settings.ini")));
-}
 } // namespace
 
 Form14::Form14(Form1& form1)
@@ -41,7 +36,7 @@ void Form14::showEvent(QShowEvent* event) {
 
 void Form14::FormShow() {
     guarded([&] {
-        const IniFile ini = settings();
+        const IniFile ini = IniFile::settings();
         sEdit1->setText(ini.readString(kSection, kLoginname, QString()));
         sCheckBox1->setChecked(ini.readBool(kSection, kAutologin, true));
     });
@@ -49,7 +44,7 @@ void Form14::FormShow() {
 
 void Form14::sButton1Click() {
     form1_.favouritesCommand([&] {
-        IniFile ini = settings();
+        IniFile ini = IniFile::settings();
         ini.writeBool(kSection, kAutologin, sCheckBox1->isChecked());
         form1_.GetFavsExecute(sEdit1->text());
         form1_.setEnabled(true);

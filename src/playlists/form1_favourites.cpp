@@ -40,7 +40,7 @@ void Form1::GetFavsExecute(const QString& loginName) {
 
 void Form1::showFavourites() {
     showMode(ListKind::Favourites);
-    const IniFile settings(paths::exeFile(QStringLiteral("settings.ini")));
+    const IniFile settings = IniFile::settings();
     if (!settings.readBool(QStringLiteral("Favorites"), QStringLiteral("Autologin"), false)) {
         if (windows.form14)
             showCentred(*windows.form14);

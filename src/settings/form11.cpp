@@ -33,10 +33,6 @@ const QString kHotkeys = QStringLiteral("Hotkeys");
 const QString kSkin = QStringLiteral("Skin");
 const QString kGeneral = QStringLiteral("General");
 
-IniFile settingsFile() {
-    return IniFile(paths::exeFile(QStringLiteral("settings.ini")));
-}
-
 } // namespace
 
 // ---- Hotkey field ----
@@ -278,12 +274,12 @@ void Form11::loadHotkeys(const IniFile& ini) {
 }
 
 void Form11::FormCreate() {
-    guarded([&] { loadHotkeys(settingsFile()); });
+    guarded([&] { loadHotkeys(IniFile::settings()); });
 }
 
 void Form11::FormShow() {
     guarded([&] {
-        const IniFile ini = settingsFile();
+        const IniFile ini = IniFile::settings();
         loadHotkeys(ini);
 
         load(sCheckBox12, ini.readBool(kGeneral, QStringLiteral("Reportstarts"), true), nullptr);
@@ -371,7 +367,7 @@ void Form11::sBitBtn4Click() {
 
 void Form11::sBitBtn1Click() {
     guarded([&] {
-        IniFile ini = settingsFile();
+        IniFile ini = IniFile::settings();
         ini.writeString(kHotkeys, QStringLiteral("Play"), shortcut::toText(HotKey1->value()));
         ini.writeString(kHotkeys, QStringLiteral("Next"), shortcut::toText(HotKey2->value()));
         ini.writeString(kHotkeys, QStringLiteral("Previous"), shortcut::toText(HotKey4->value()));
@@ -429,7 +425,7 @@ void Form11::sBitBtn3Click() {
             "Are you shure to reset all your Settings? This wont delete your Playlists")))
         return;
     guarded([&] {
-        settingsFile().erase();
+        IniFile::settings().erase();
         close();
         show(); // the opening sequence, now with every key missing
         form1_.sSkinManager1->setSkinName(ComboBox1->currentText());

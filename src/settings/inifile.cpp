@@ -1,6 +1,7 @@
 #include "inifile.h"
 
 #include "error.h"
+#include "paths.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +10,10 @@
 #include <optional>
 
 namespace qv {
+
+IniFile IniFile::settings() {
+    return IniFile(paths::exeFile(QStringLiteral("settings.ini")));
+}
 
 namespace {
 

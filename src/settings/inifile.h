@@ -14,6 +14,9 @@ class IniFile {
 public:
     explicit IniFile(QString path) : path_(std::move(path)) {}
 
+    // The player's "settings.ini" beside the executable.
+    static IniFile settings();
+
     const QString& path() const { return path_; }
 
     // Each reader returns its default for a missing file, section or key.

@@ -83,7 +83,7 @@ void Form3::FormCreate() {
 
 void Form3::Button1Click() {
     guarded([&] {
-        const IniFile settings(paths::exeFile(QStringLiteral("settings.ini")));
+        const IniFile settings = IniFile::settings();
         if (!settings.readBool(QStringLiteral("General"), QStringLiteral("Ceckforupdates"), true)) {
             processEvents();
             sGauge1->setValue(50);
