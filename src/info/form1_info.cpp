@@ -1,18 +1,16 @@
 // The main window's information entries: the "Help" menu and the credit link.
 #include "aboutbox.h"
+#include "changelog.h"
 #include "clicklabel.h"
 #include "error.h"
 #include "form1.h"
 #include "form5.h"
-#include "paths.h"
 #include "secondarywindows.h"
 #include "servers.h"
 #include "shell.h"
 #include "showwindow.h"
-#include "textfile.h"
 
 #include <QAction>
-#include <QPlainTextEdit>
 
 namespace qv {
 
@@ -25,12 +23,8 @@ void Form1::setUpInfo() {
 
 void Form1::Changelog1Click() {
     guarded([&] {
-        // Read first: a missing file shows no window.
-        const QString changelog =
-            text::loadFile(paths::workFile(QStringLiteral("updater/changelog.txt")));
         Form5& window = *windows.form5;
-        window.RichEdit1->clear();
-        window.RichEdit1->setPlainText(text::display(changelog));
+        loadChangelog(*window.RichEdit1); // a missing file shows no window
         showCentred(window);
     });
 }

@@ -1,15 +1,13 @@
 // The main window's share of the updates: the indicators of the start-up
 // check in the bottom strip.
+#include "changelog.h"
 #include "form1.h"
 #include "form9.h"
 #include "messages.h"
-#include "paths.h"
 #include "secondarywindows.h"
 #include "servers.h"
 #include "showwindow.h"
-#include "textfile.h"
 
-#include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace qv {
@@ -22,9 +20,7 @@ void Form1::setUpUpdates() {
 void Form1::sButton5Click() {
     guarded([&] {
         Form9& notifier = *windows.form9;
-        notifier.RichEdit1->clear();
-        notifier.RichEdit1->setPlainText(text::display(
-            text::loadFile(paths::workFile(QStringLiteral("updater/changelog.txt")))));
+        loadChangelog(*notifier.RichEdit1);
         setEnabled(false);
         showCentred(notifier);
     });
