@@ -30,6 +30,7 @@ class QToolButton;
 namespace qv {
 
 class GlobalHotkeys;
+class MediaControls;
 class MediaPlayer;
 class SkinEngine;
 class ClickLabel;
@@ -129,6 +130,9 @@ public:
     void sGauge2MouseDown(int x);
     void sGauge2MouseMove(int x);
     void sGauge2MouseUp();
+    // Seeking and setting the volume as the bars do, for the media controls.
+    void seekToSeconds(double seconds);
+    void setVolumeLevel(int volume);
 
     // ---- Song page, download, radio ----
     void sBitBtn8Click(); // Download Song
@@ -225,6 +229,11 @@ public:
     void Nextsong1Click() { sBitBtn1Click(); }
     // The tray switches as the settings give them.
     void applyTray(bool iconVisible, bool toTray);
+
+    // ---- Media controls ----
+    // Offers the player to the desktop's media controls (MPRIS) on the
+    // session bus; without a bus the player runs without them.
+    void startMediaControls();
 
     // The list pair that play control works on: the first list whose own
     // visibility is on, so the answer is the same while the window is
@@ -352,6 +361,7 @@ public:
     SkinEngine* sSkinManager1;
     QSystemTrayIcon* CoolTrayIcon1 = nullptr;
     GlobalHotkeys* hotkeys = nullptr; // the system-wide key combinations
+    MediaControls* mediaControls = nullptr;
 
     // ---- Hidden holders: the program's working state ----
     QStringList ListBox2;                    // song links of ListBox1's rows
@@ -370,6 +380,7 @@ public:
     qint64 SpinEdit9 = 0;                    // elapsed whole minutes
     bool positionDrag = false;               // a button is held on the position bar
     bool volumeDrag = false;                 // a button is held on the volume bar
+    QString playingTitle;                    // the row's title playing; empty for the radio
 
     // ---- Process-wide values set up at start ----
     // Identifiers of the global hotkeys, in the order of HotkeySlot.

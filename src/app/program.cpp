@@ -41,6 +41,9 @@ std::unique_ptr<Form1> startProgram(std::unique_ptr<MediaPlayer> player, UpdateC
     // to must exist by then.
     if (check == UpdateCheck::Run)
         w.form3->FormCreate();
+    // Only now: the desktop's commands need the windows and must not run
+    // while the check holds the player.
+    form1->startMediaControls();
     return form1;
 }
 

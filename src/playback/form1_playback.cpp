@@ -154,7 +154,9 @@ void Form1::play() {
     // The player's taking up the new address starts the tick again.
     Timer2->stop();
 
-    Edit2 = linkAt(shown, rows::selected(*shown.titles));
+    const int row = rows::selected(*shown.titles);
+    Edit2 = linkAt(shown, row);
+    playingTitle = shown.titles->item(row)->text();
     WindowsMediaPlayer1->setUrl(downloadAddressOf(Edit2));
     SpinEdit4 = 1;
     setBar(*sGauge2, 0);
@@ -302,6 +304,17 @@ void Form1::seekTo(int x) {
     WindowsMediaPlayer1->setCurrentPosition(WindowsMediaPlayer1->duration() * percent / 100);
 }
 
+void Form1::seekToSeconds(double seconds) {
+    guarded([&] {
+        if (WindowsMediaPlayer1->playState() == MediaPlayer::Undefined)
+            return;
+        if (const auto percent =
+                playback::positionPercent(seconds, WindowsMediaPlayer1->duration()))
+            setBar(*sGauge2, *percent);
+        WindowsMediaPlayer1->setCurrentPosition(seconds);
+    });
+}
+
 void Form1::sGauge1MouseDown(int y) {
     volumeDrag = true;
     guarded([&] { setVolumeFrom(y); });
@@ -317,9 +330,14 @@ void Form1::sGauge1MouseUp() {
 }
 
 void Form1::setVolumeFrom(int y) {
-    const int volume = playback::volumePercent(y, sGauge1->height());
-    setBar(*sGauge1, volume);
-    WindowsMediaPlayer1->setVolume(volume);
+    setVolumeLevel(playback::volumePercent(y, sGauge1->height()));
+}
+
+void Form1::setVolumeLevel(int volume) {
+    guarded([&] {
+        setBar(*sGauge1, volume);
+        WindowsMediaPlayer1->setVolume(volume);
+    });
 }
 
 // The pointer is taken relative to the bar itself, which is what the
@@ -372,6 +390,7 @@ void Form1::DialUp1Click() {
 }
 
 void Form1::playRadio(int port) {
+    playingTitle.clear();
     WindowsMediaPlayer1->setUrl(Servers::current().radioAddress(port));
 }
 
