@@ -3,6 +3,7 @@
 #include "error.h"
 #include "filedialog.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPoint>
 #include <QPointer>
@@ -142,6 +143,10 @@ public:
     void Download1Click() { sBitBtn8Click(); }
     void CableDSLT11Click();
     void DialUp1Click();
+    // A radio stream that breaks off is opened again after 1, 2, 4, 8 and 16
+    // of these pauses; tests shorten them.
+    int reconnectPauseMs = 1000;
+    static constexpr int kReconnectAttempts = 5;
 
     // ---- Playlist store ----
     void Button8Click();  // read the names from "playlists.ini"
@@ -439,6 +444,9 @@ private:
     void step(int direction);
     void stepVolume(int step);
     void playRadio(int port);
+    void forgetRadio();
+    void radioBrokeOff();
+    void reopenRadio();
     void seekTo(int x);
     void setVolumeFrom(int y);
     bool barMouseEvent(QObject* watched, QEvent* event);
@@ -449,7 +457,11 @@ private:
     bool playlistBusy_ = false;    // the playlist commands
     bool favouritesBusy_ = false;  // the favourites fetch, scan and import
     bool ending_ = false;
-    int failedInARow_ = 0;         // songs that ended in an error, one after another
+    int failedInARow_ = 0;  // songs that ended in an error, one after another
+    QString radioUrl_;      // the stream to keep open; empty when none is
+    int radioAttempts_ = 0; // reopenings since the stream last ran well
+    QTimer* radioReopen_ = nullptr;
+    QElapsedTimer radioOpened_;
     QPointer<QWidget> lastActive_; // the program's window that had the focus last
 };
 

@@ -109,6 +109,10 @@ void Form1::setUpPlayback() {
     connect(Download1, &QAction::triggered, this, &Form1::Download1Click);
     connect(CableDSLT11, &QAction::triggered, this, &Form1::CableDSLT11Click);
     connect(DialUp1, &QAction::triggered, this, &Form1::DialUp1Click);
+
+    radioReopen_ = new QTimer(this);
+    radioReopen_->setSingleShot(true);
+    connect(radioReopen_, &QTimer::timeout, this, &Form1::reopenRadio);
 }
 
 Form1::ShownList Form1::shownList() {
@@ -140,6 +144,7 @@ void Form1::showPlaying(bool playing) {
 
 void Form1::play() {
     showPlaying(true);
+    forgetRadio();
 
     const ShownList shown = shownList();
     if (rows::selected(*shown.titles) < 0)
@@ -172,6 +177,7 @@ void Form1::sBitBtn4Click() {
         }
         WindowsMediaPlayer1->pause();
         showPlaying(false);
+        forgetRadio();
     });
 }
 
@@ -210,10 +216,14 @@ void Form1::WindowsMediaPlayer1CurrentItemChange() {
 
 void Form1::WindowsMediaPlayer1StatusChange() {
     Label9->setText(WindowsMediaPlayer1->status());
+    if (!radioUrl_.isEmpty() && WindowsMediaPlayer1->playState() == MediaPlayer::Stopped &&
+        WindowsMediaPlayer1->url() == radioUrl_ && !radioReopen_->isActive())
+        radioBrokeOff();
 }
 
 void Form1::Timer1Timer() {
-    Label9->setText(WindowsMediaPlayer1->name());
+    Label9->setText(radioReopen_->isActive() ? QStringLiteral("Reconnecting...")
+                                             : WindowsMediaPlayer1->name());
 }
 
 // ---- Position, seek and volume ----
@@ -391,7 +401,52 @@ void Form1::DialUp1Click() {
 
 void Form1::playRadio(int port) {
     playingTitle.clear();
-    WindowsMediaPlayer1->setUrl(Servers::current().radioAddress(port));
+    forgetRadio();
+    const QString url = Servers::current().radioAddress(port);
+    WindowsMediaPlayer1->setUrl(url);
+    radioUrl_ = url;
+    radioOpened_.start();
+}
+
+// A song, another stream or "Pause" takes the place of the stream: it is not
+// opened again.
+void Form1::forgetRadio() {
+    radioUrl_.clear();
+    radioAttempts_ = 0;
+    radioReopen_->stop();
+}
+
+// The pauses grow, so a server that is down is not hammered; a stream that
+// ran well for a while before it broke off starts the count anew.
+void Form1::radioBrokeOff() {
+    if (radioOpened_.elapsed() >= 30LL * reconnectPauseMs)
+        radioAttempts_ = 0;
+    if (radioAttempts_ >= kReconnectAttempts) {
+        radioUrl_.clear(); // the player's error text stays
+        return;
+    }
+    Label9->setText(QStringLiteral("Reconnecting..."));
+    radioReopen_->start(reconnectPauseMs << radioAttempts_);
+    ++radioAttempts_;
+}
+
+void Form1::reopenRadio() {
+    if (radioUrl_.isEmpty() || WindowsMediaPlayer1->url() != radioUrl_)
+        return;
+    // A play command's message box is open: try again once it may be closed.
+    if (playControlBusy_) {
+        radioReopen_->start(reconnectPauseMs);
+        return;
+    }
+    guardedOnce(playControlBusy_, [&] {
+        radioOpened_.start();
+        try {
+            WindowsMediaPlayer1->setUrl(radioUrl_);
+        } catch (const Error&) {
+            forgetRadio();
+            throw;
+        }
+    });
 }
 
 } // namespace qv

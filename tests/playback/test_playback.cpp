@@ -465,6 +465,51 @@ private slots:
         QCOMPARE(player_->url(), qv::Servers::current().radio + ":6872/");
         QCOMPARE(messages_->records.size(), 5);
     }
+
+    // The scripted player reports the broken stream; pauses are 10 ms long.
+    void radioReconnectsUntilItGivesUp() {
+        form1_->reconnectPauseMs = 10;
+        const QString radio = qv::Servers::current().radio + ":6870/";
+        const auto breakOff = [this] {
+            player_->setPlayState(FakeMediaPlayer::Stopped);
+            player_->setStatus(QStringLiteral("Error: connection refused"));
+        };
+        form1_->CableDSLT11Click();
+        breakOff();
+        QCOMPARE(form1_->Label9->text(), "Reconnecting...");
+        form1_->Timer1Timer(); // the now-playing line keeps saying so
+        QCOMPARE(form1_->Label9->text(), "Reconnecting...");
+        for (int attempt = 2; attempt <= 1 + Form1::kReconnectAttempts; ++attempt) {
+            QTRY_COMPARE_WITH_TIMEOUT(player_->urls.size(), attempt, 2000);
+            QCOMPARE(player_->urls.last(), radio);
+            player_->setStatus(QStringLiteral("Opening..."));
+            breakOff();
+        }
+        QCOMPARE(form1_->Label9->text(), "Error: connection refused");
+        QTest::qWait(400); // longer than the last pause
+        QCOMPARE(player_->urls.size(), 1 + Form1::kReconnectAttempts);
+
+        // A stream that breaks off while reconnecting is not reopened once
+        // a song has taken its place, nor after "Pause".
+        form1_->CableDSLT11Click();
+        breakOff();
+        fillResults(2);
+        click(form1_->sBitBtn3);
+        QCOMPARE(player_->urls.last(), download("0000001"));
+        form1_->DialUp1Click();
+        player_->setStatus(QStringLiteral("Playing"));
+        click(form1_->sBitBtn4);
+        breakOff();
+        // A song that fails is not reopened either.
+        click(form1_->sBitBtn11);
+        click(form1_->sBitBtn3);
+        breakOff();
+        const int urls = player_->urls.size();
+        QTest::qWait(100);
+        QCOMPARE(player_->urls.size(), urls);
+        QCOMPARE(form1_->Label9->text(), "Error: connection refused");
+        QVERIFY(messages_->records.isEmpty());
+    }
 };
 
 QTEST_MAIN(TestPlayback)

@@ -89,6 +89,31 @@ private slots:
         QVERIFY(messages_->records.isEmpty());
     }
 
+    // The demo's stream breaks off and is refused twice; the third reopening
+    // plays again.
+    void radioReconnectsAfterACut() {
+        const auto radioRequests = [this](const std::string& status) {
+            const auto log = portal_.requestLog();
+            return std::count(log.begin(), log.end(), "GET / " + status);
+        };
+        form1_->reconnectPauseMs = 100;
+        form1_->CableDSLT11Click();
+        QTRY_COMPARE_WITH_TIMEOUT(form1_->WindowsMediaPlayer1->name(), "Vellwave - Demo Track 1",
+                                  5000);
+
+        portal_.setFaults({"radiocut"});
+        // The player plays what it holds (about 9 s) before it notices.
+        QTRY_COMPARE_WITH_TIMEOUT(form1_->Label9->text(), "Reconnecting...", 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(radioRequests("503"), 2, 5000);
+        portal_.setFaults({});
+        QTRY_COMPARE_WITH_TIMEOUT(form1_->WindowsMediaPlayer1->name(), "Vellwave - Demo Track 1",
+                                  5000);
+        QCOMPARE(form1_->WindowsMediaPlayer1->playState(), qv::MediaPlayer::Playing);
+        QVERIFY(form1_->Label9->text() != "Reconnecting...");
+        QCOMPARE(radioRequests("503"), 2);
+        QVERIFY(messages_->records.isEmpty());
+    }
+
     void radioPlaysWithoutLengthAndNeverGoesOn() {
         form1_->CableDSLT11Click();
         QTRY_COMPARE_WITH_TIMEOUT(form1_->Label9->text(), "Vellwave - Demo Track 1", 5000);

@@ -28,8 +28,8 @@ using namespace std::chrono_literals;
 
 constexpr const char* kHtml = "text/html; charset=utf-8";
 constexpr const char* kText = "text/plain; charset=utf-8";
-constexpr const char* kFaultNames[] = {"slow",      "hang",    "http500",
-                                       "truncated", "hostile", "crowded"};
+constexpr const char* kFaultNames[] = {"slow",    "hang",    "http500", "truncated",
+                                       "hostile", "crowded", "radiocut"};
 constexpr std::size_t kCrowdedExtra = 10; // songs a crowded list page adds
 constexpr std::size_t kRadioMetaInt = 8192;
 constexpr std::size_t kRadioRate = 8000; // bytes per second
@@ -55,7 +55,7 @@ std::optional<Fault> parseFault(const std::string& faultText) {
 
 struct ActiveFaults {
     bool slow = false, hang = false, http500 = false, truncated = false, hostile = false,
-         crowded = false;
+         crowded = false, radioCut = false;
 };
 
 std::string pageHead(const std::string& title) {
@@ -185,6 +185,7 @@ struct Portal::Impl {
             a.truncated |= f.name == "truncated";
             a.hostile |= f.name == "hostile";
             a.crowded |= f.name == "crowded";
+            a.radioCut |= f.name == "radiocut";
         }
         return a;
     }
@@ -421,6 +422,11 @@ struct Portal::Impl {
             int hz = 0;
             bool icy = false;
         };
+        if (faultsFor(req.path).radioCut) {
+            res.status = 503;
+            res.set_content("Off the air\n", kText);
+            return;
+        }
         auto st = std::make_shared<Stream>();
         st->hz = quality == 0 ? 330 : 262;
         st->icy = req.get_header_value("Icy-MetaData") == "1";
@@ -431,7 +437,9 @@ struct Portal::Impl {
             res.set_header("icy-metaint", std::to_string(kRadioMetaInt));
         res.set_header("Cache-Control", "no-cache");
         res.set_chunked_content_provider(
-            "audio/wav", [this, st](std::size_t, httplib::DataSink& sink) {
+            "audio/wav", [this, st, path = req.path](std::size_t, httplib::DataSink& sink) {
+                if (faultsFor(path).radioCut)
+                    return false; // the connection drops
                 // Real time after a short head start.
                 const std::size_t ahead = st->audio + kRadioPiece;
                 if (ahead > kRadioBurst) {

@@ -22,6 +22,7 @@ struct Options {
     // truncated: announce the full length, send half, close
     // hostile: list and favourites pages with hostile content
     // crowded: list pages run on into the next page's first 10 songs (60 entries)
+    // radiocut: radio streams break off, and new ones are refused (503)
     std::vector<std::string> faults;
     bool logToStdout = false; // one line per request: "GET /path STATUS"
 };

@@ -21,7 +21,7 @@ constexpr const char* kUsage =
     "The first line printed is \"listening on http://ADDR:PORT\".\n"
     "\n"
     "  --servers-ini PATH  write a servers.ini pointing the player at this portal\n"
-    "  --fault NAME        slow, hang, http500, truncated, hostile or crowded;\n"
+    "  --fault NAME        slow, hang, http500, truncated, hostile, crowded or radiocut;\n"
     "                      with :PATHPREFIX only for paths starting with it\n"
     "  --quiet             do not log requests\n";
 
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
             if (!demo::Portal::isValidFault(value))
                 return usageError(
                     "unknown fault \"" + value +
-                    "\" (slow, hang, http500, truncated, hostile, crowded, optionally "
+                    "\" (slow, hang, http500, truncated, hostile, crowded, radiocut, optionally "
                     "followed by :/PATHPREFIX)");
             options.faults.push_back(value);
         }
