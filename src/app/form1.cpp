@@ -6,6 +6,7 @@
 #include "genres.h"
 #include "globalhotkeys.h"
 #include "inifile.h"
+#include "listrows.h"
 #include "mediaplayer.h"
 #include "paths.h"
 #include "secondarywindows.h"
@@ -21,6 +22,7 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -123,6 +125,7 @@ Form1::Form1(std::unique_ptr<MediaPlayer> player)
     setUpDesktop();
     setUpUpdates();
     setUpInfo();
+    setUpKeyboard();
 
     // The client area is fixed; only "<<" and ">>" change its width.
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
@@ -424,8 +427,46 @@ void Form1::closeEvent(QCloseEvent* event) {
     QCoreApplication::quit();
 }
 
+// Tab goes down the search options, through the player's buttons and on to
+// the lists' panel, as the eye reads the window. Hidden controls are passed by.
+void Form1::setUpKeyboard() {
+    QWidget* const order[] = {
+        ComboBox1,  sCheckBox3, sComboBox1,   sComboBox2,   sEdit1,    sBitBtn15, sBitBtn5,
+        sBitBtn8,   sBitBtn9,   sBitBtn3,     sBitBtn4,     sBitBtn11, sBitBtn2,  sBitBtn1,
+        sBitBtn6,   sBitBtn7,   SpeedButton2, SpeedButton3, sButton2,  sButton4,  sButton3,
+        sBitBtn12,  sBitBtn13,  sComboBox3,   sBitBtn14,    ListBox1,  sListBox1, sListBox2,
+        sCheckBox1, sButton5,   sBitBtn10,    sButton7};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    for (QListWidget* list : {ListBox1, sListBox1, sListBox2})
+        list->installEventFilter(this);
+}
+
+// Enter plays the selected row of a list; Delete removes it from the own
+// playlist, as the context menu's "Delete" does.
+bool Form1::listKeyEvent(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto* list = qobject_cast<QListWidget*>(watched);
+    if (!list || (list != ListBox1 && list != sListBox1 && list != sListBox2) ||
+        rows::selected(*list) < 0)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        sBitBtn3Click();
+        return true;
+    }
+    if (key->key() == Qt::Key_Delete && list == sListBox1) {
+        Delete1Click();
+        return true;
+    }
+    return false;
+}
+
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    if (barMouseEvent(watched, event))
+    if (barMouseEvent(watched, event) || listKeyEvent(watched, event))
         return true;
     // Presses that a control leaves unhandled reach the client area too; only
     // one on the bare background counts.

@@ -450,6 +450,8 @@ private:
     void seekTo(int x);
     void setVolumeFrom(int y);
     bool barMouseEvent(QObject* watched, QEvent* event);
+    void setUpKeyboard();
+    bool listKeyEvent(QObject* watched, QEvent* event);
 
     QWidget* client_ = nullptr;
     bool searching_ = false;

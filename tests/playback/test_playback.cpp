@@ -510,6 +510,24 @@ private slots:
         QCOMPARE(form1_->Label9->text(), "Error: connection refused");
         QVERIFY(messages_->records.isEmpty());
     }
+
+    void enterPlaysTheSelectedRow() {
+        fillResults(3);
+        QTest::keyClick(form1_->ListBox1, Qt::Key_Return); // no row selected: nothing
+        QVERIFY(player_->urls.isEmpty());
+        form1_->ListBox1->setCurrentRow(2);
+        QTest::keyClick(form1_->ListBox1, Qt::Key_Delete); // results are not edited
+        QCOMPARE(form1_->ListBox1->count(), 3);
+        QTest::keyClick(form1_->ListBox1, Qt::Key_Return);
+        QCOMPARE(player_->urls, QStringList{download("0000003")});
+
+        fill(form1_->sListBox2, form1_->ListBox4, 2);
+        form1_->sButton3->click(); // favourites shown, from the lists as they are
+        form1_->sListBox2->setCurrentRow(1);
+        QTest::keyClick(form1_->sListBox2, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(player_->urls.last(), download("0000002"));
+        QVERIFY(messages_->records.isEmpty());
+    }
 };
 
 QTEST_MAIN(TestPlayback)

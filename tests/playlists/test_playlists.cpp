@@ -210,9 +210,9 @@ private slots:
         QCOMPARE(rowsOf(*form1_->sListBox1), QStringList({"Old", "Song 2", "Song 3"}));
         QCOMPARE(form1_->ListBox3, QStringList({"old", link(2), link(3)}));
 
-        // Play follows the shown list.
+        // Play follows the shown list; Enter on a row plays it.
         selectOwn(1);
-        QTest::mouseClick(form1_->sBitBtn3, Qt::LeftButton);
+        QTest::keyClick(form1_->sListBox1, Qt::Key_Return);
         QVERIFY(player_->url().contains("0000002"));
 
         form1_->Moveup1Click();
@@ -240,7 +240,7 @@ private slots:
         selectOwn(1);
         form1_->MoveDown1Click();
         QCOMPARE(form1_->ListBox3, QStringList({link(2), link(3), "old"}));
-        form1_->Delete1Click();
+        QTest::keyClick(form1_->sListBox1, Qt::Key_Delete); // as the context menu's "Delete"
         QCOMPARE(rowsOf(*form1_->sListBox1), QStringList({"Song 2", "Song 3"}));
         QCOMPARE(form1_->ListBox3, QStringList({link(2), link(3)}));
         QCOMPARE(readAll(file("Mine.qvl")), "Song 2\r\n" + link(2).toLatin1() + "\r\nSong 3\r\n" +
