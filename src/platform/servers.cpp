@@ -3,12 +3,45 @@
 #include "paths.h"
 
 #include <QSettings>
+#include <algorithm>
 #include <optional>
 
 namespace qv {
 namespace {
 std::optional<Servers> loaded;
+
+// The keys of section [Servers], in the order a written file lists them.
+struct Key {
+    const char* name;
+    QString Servers::*value;
+};
+const Key kKeys[] = {
+    {"Portal", &Servers::portal},         {"FavoritesPage", &Servers::favoritesPage},
+    {"Radio", &Servers::radio},           {"Update", &Servers::update},
+    {"Counter", &Servers::counter},       {"Homepage", &Servers::homepage},
+    {"MakerPage", &Servers::makerPage},   {"ContactMail", &Servers::contactMail},
+    {"SecondMail", &Servers::secondMail},
+};
+
+// A value as QSettings reads it back: plain addresses stay readable; anything
+// QSettings would take apart (a comma makes a list, ';' and quotes are
+// syntax, blanks are trimmed) is quoted with its backslashes and quotes
+// escaped, and line breaks are escaped so the value stays on its line.
+QByteArray iniValue(const QString& value) {
+    QByteArray bytes = value.toUtf8();
+    // A leading '@' marks a typed value for QSettings; "@@" stands for '@'.
+    if (bytes.startsWith('@'))
+        bytes.prepend('@');
+    const bool plain = std::all_of(bytes.cbegin(), bytes.cend(), [](char c) {
+        return c > ' ' && c < 0x7f && !QByteArrayView(R"(",;=#\)").contains(c);
+    });
+    if (plain)
+        return bytes;
+    bytes.replace('\\', "\\\\").replace('"', "\\\"");
+    bytes.replace('\r', "\\r").replace('\n', "\\n");
+    return '"' + bytes + '"';
 }
+} // namespace
 
 Servers Servers::defaults() {
     return {
@@ -27,26 +60,25 @@ Servers Servers::defaults() {
 Servers Servers::load(const QString& iniPath) {
     Servers s = defaults();
     const QSettings ini(iniPath, QSettings::IniFormat);
-    const auto read = [&ini](const char* key, QString& value) {
-        const QString text = ini.value(QStringLiteral("Servers/") + QLatin1String(key)).toString();
+    for (const Key& key : kKeys) {
+        const QString text =
+            ini.value(QStringLiteral("Servers/") + QLatin1String(key.name)).toString();
         if (!text.isEmpty())
-            value = text;
-    };
-    read("Portal", s.portal);
-    read("FavoritesPage", s.favoritesPage);
-    read("Radio", s.radio);
-    read("Update", s.update);
-    read("Counter", s.counter);
-    read("Homepage", s.homepage);
-    read("MakerPage", s.makerPage);
-    read("ContactMail", s.contactMail);
-    read("SecondMail", s.secondMail);
+            s.*key.value = text;
+    }
     // Paths are appended to these bases, so they never end in '/'.
     for (QString* base : {&s.portal, &s.radio, &s.update, &s.counter}) {
         while (base->endsWith(QLatin1Char('/')))
             base->chop(1);
     }
     return s;
+}
+
+QByteArray Servers::toIni() const {
+    QByteArray text = QByteArrayLiteral("[Servers]\r\n");
+    for (const Key& key : kKeys)
+        text += QByteArray(key.name) + '=' + iniValue(this->*key.value) + "\r\n";
+    return text;
 }
 
 const Servers& Servers::current() {

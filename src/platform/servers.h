@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace qv {
@@ -20,6 +21,12 @@ struct Servers {
 
     static Servers defaults();
     static Servers load(const QString& iniPath);
+
+    // The text of a "servers.ini" (CR LF lines) that load() reads back as
+    // these addresses; the installation ships one made from defaults().
+    QByteArray toIni() const;
+
+    bool operator==(const Servers&) const = default;
 
     // Loaded once from paths::exeFile("servers.ini").
     static const Servers& current();

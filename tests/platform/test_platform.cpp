@@ -169,6 +169,43 @@ private slots:
             Servers::defaults().favoritesAddress("bob").endsWith(".quorvell.example/favorites/"));
     }
 
+    void serversIniTextReadsBackAsWritten() {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath(QStringLiteral("servers.ini"));
+
+        // The shipped file: plain lines a user can edit, every key present.
+        const QByteArray shipped = Servers::defaults().toIni();
+        QVERIFY(shipped.startsWith("[Servers]\r\nPortal=" + Servers::defaults().portal.toUtf8() +
+                                   "\r\n"));
+        QCOMPARE(shipped.count("\r\n"), 10);
+        QVERIFY(!shipped.contains('"'));
+        writeAll(ini, shipped);
+        QVERIFY(Servers::load(ini) == Servers::defaults());
+
+        // Characters QSettings treats as syntax survive the trip.
+        Servers odd;
+        odd.portal = QStringLiteral("http://h.example/a,b;c=d#e");
+        odd.favoritesPage = QStringLiteral("http://%1.h.example/\"quoted\"/back\\slash/");
+        odd.radio = QStringLiteral("@http://radio.example");
+        odd.update = QStringLiteral(" http://padded.example ");
+        odd.counter = QStringLiteral("http://h\u00e9.example/\u00fc");
+        odd.homepage = QStringLiteral("line\r\nbreak\ttab");
+        odd.makerPage = QStringLiteral("@@two");
+        odd.contactMail = QStringLiteral("a@b.example");
+        odd.secondMail = QStringLiteral("\\");
+        writeAll(ini, odd.toIni());
+        const Servers back = Servers::load(ini);
+        QCOMPARE(back.portal, odd.portal);
+        QCOMPARE(back.favoritesPage, odd.favoritesPage);
+        QCOMPARE(back.radio, odd.radio);
+        QCOMPARE(back.update, odd.update);
+        QCOMPARE(back.counter, odd.counter);
+        QCOMPARE(back.homepage, odd.homepage);
+        QCOMPARE(back.makerPage, odd.makerPage);
+        QCOMPARE(back.contactMail, odd.contactMail);
+        QCOMPARE(back.secondMail, odd.secondMail);
+    }
+
     void boundaryShowsErrorsAndSwallowsCancellation() {
         MessageRecorder recorder;
         guarded([] { throw Error(QStringLiteral("Error downloading URL: http://x/")); });
