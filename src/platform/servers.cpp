@@ -61,8 +61,11 @@ Servers Servers::load(const QString& iniPath) {
     Servers s = defaults();
     const QSettings ini(iniPath, QSettings::IniFormat);
     for (const Key& key : kKeys) {
-        const QString text =
-            ini.value(QStringLiteral("Servers/") + QLatin1String(key.name)).toString();
+        // An unquoted comma makes a list of the value; an address may hold one.
+        const QVariant value = ini.value(QStringLiteral("Servers/") + QLatin1String(key.name));
+        const QString text = value.typeId() == QMetaType::QStringList
+                                 ? value.toStringList().join(QLatin1Char(','))
+                                 : value.toString();
         if (!text.isEmpty())
             s.*key.value = text;
     }

@@ -165,6 +165,9 @@ private slots:
                  QStringLiteral("http://127.0.0.1:5000/users/alice/favorites/"));
         QCOMPARE(s.radioAddress(6872), QStringLiteral("http://127.0.0.2:6872/"));
         QCOMPARE(s.update, Servers::defaults().update);
+        // A comma typed into an address by hand is part of it.
+        writeAll(ini, "[Servers]\r\nPortal=http://127.0.0.1:5000/a,b\r\n");
+        QCOMPARE(Servers::load(ini).portal, QStringLiteral("http://127.0.0.1:5000/a,b"));
         QVERIFY(
             Servers::defaults().favoritesAddress("bob").endsWith(".quorvell.example/favorites/"));
     }

@@ -43,6 +43,8 @@ private slots:
         if (!MpvPlayer::available())
             QSKIP("libmpv cannot be loaded on this machine");
         portal_.start();
+        // Another program on the radio's fixed port would play in its place.
+        QVERIFY2(portal_.radioPort(0) == 6870, "127.0.0.2:6870 is taken by another program");
         install_ = std::make_unique<TestInstall>();
         install_->usePortal(portal_);
         install_->writeSettings({"[General]", "Reportstarts=0"});
