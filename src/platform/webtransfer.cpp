@@ -1,9 +1,12 @@
 #include "webtransfer.h"
 
 #include "error.h"
+#include "textfile.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkInformation>
 #include <QNetworkReply>
@@ -22,6 +25,7 @@ namespace qv {
 namespace {
 
 int idleTimeoutMs = 15000;
+int pageTimeLimitMs = 120000;
 std::optional<bool> onlineOverride;
 
 // One manager for the user-interface thread, owned by the application object
@@ -199,22 +203,39 @@ Outcome runTransfer(const QUrl& url, const Hooks& hooks, QEventLoop::ProcessEven
 
 void WebTransfer::download(const QString& url, const QString& file, const Progress& progress) {
     const QString failure = QStringLiteral("Error downloading URL: ") + url;
+    // A folder the user removed is made again rather than failing every search.
+    QDir().mkpath(QFileInfo(file).absolutePath());
     QSaveFile target(file);
     if (!target.open(QIODevice::WriteOnly))
-        throw Error(failure);
+        throw Error(text::createErrorText(file, target.errorString()));
 
     Hooks hooks;
-    hooks.store = [&](const QByteArray& chunk) { return target.write(chunk) == chunk.size(); };
+    bool tooLarge = false;
+    bool writeFailed = false;
+    hooks.store = [&](const QByteArray& chunk) {
+        if (target.pos() + chunk.size() > kMaxDownloadBytes) {
+            tooLarge = true;
+            return false;
+        }
+        writeFailed = target.write(chunk) != chunk.size();
+        return !writeFailed;
+    };
     hooks.progress = progress;
+    hooks.deadline = QDeadlineTimer(pageTimeLimitMs);
     const Outcome out = runTransfer(QUrl(url), hooks, QEventLoop::AllEvents);
 
     if (out.hookError)
         std::rethrow_exception(out.hookError);
     if (out.cancelled)
         throw Cancelled(failure);
+    // A full disk is the disk's fault, not the server's.
+    if (writeFailed)
+        throw Error(text::createErrorText(file, target.errorString()));
     // Without commit() the save file leaves the old target as it was.
-    if (out.failed() || !target.commit())
+    if (out.failed() || tooLarge)
         throw Error(failure);
+    if (!target.commit())
+        throw Error(text::createErrorText(file, target.errorString()));
 }
 
 bool WebTransfer::tryDownloadToFile(const QString& url, const QString& file,
@@ -226,7 +247,10 @@ bool WebTransfer::tryDownloadToFile(const QString& url, const QString& file,
         return false;
     Hooks hooks;
     hooks.deadline = deadline;
-    hooks.store = [&](const QByteArray& chunk) { return target.write(chunk) == chunk.size(); };
+    hooks.store = [&](const QByteArray& chunk) {
+        return target.pos() + chunk.size() <= kMaxDownloadBytes &&
+               target.write(chunk) == chunk.size();
+    };
     const Outcome out = runTransfer(QUrl(url), hooks, QEventLoop::ExcludeUserInputEvents);
     return !out.failed() && target.commit();
 }
@@ -254,6 +278,14 @@ int WebTransfer::idleTimeout() {
 
 void WebTransfer::setIdleTimeout(int milliseconds) {
     idleTimeoutMs = milliseconds;
+}
+
+int WebTransfer::pageTimeLimit() {
+    return pageTimeLimitMs;
+}
+
+void WebTransfer::setPageTimeLimit(int milliseconds) {
+    pageTimeLimitMs = milliseconds;
 }
 
 void WebTransfer::setOnlineOverride(std::optional<bool> online) {

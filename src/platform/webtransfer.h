@@ -19,16 +19,24 @@ public:
     // received and total bytes; total is -1 while unknown.
     using Progress = std::function<void(qint64 received, qint64 total)>;
 
-    // Fetches url into file, replacing it only once the whole body has arrived.
-    // All pending events (user input too) are processed while it runs, and
-    // progress is called as data arrives. A transfer may start inside another
-    // one's event processing. Throws Error("Error downloading URL: " + url) on
-    // any failure (refused, HTTP status >= 400, broken, timed out), and
-    // Cancelled when the application quits meanwhile.
+    // Portal pages are well under a megabyte: a body that runs on past this,
+    // or past pageTimeLimit(), comes from a broken or hostile server.
+    static constexpr qint64 kMaxDownloadBytes = 16 * 1024 * 1024;
+
+    // Fetches a page into file, replacing it only once the whole body has
+    // arrived; a missing folder of file is made. All pending events (user
+    // input too) are processed while it runs, and progress is called as data
+    // arrives. A transfer may start inside another one's event processing.
+    // Throws Error("Error downloading URL: " + url) on any failure of the
+    // transfer (refused, HTTP status >= 400, broken, silent too long, larger
+    // than kMaxDownloadBytes, longer than pageTimeLimit()), Error("Cannot
+    // create file ...") when file cannot be written, and Cancelled when the
+    // application quits meanwhile.
     static void download(const QString& url, const QString& file, const Progress& progress = {});
 
-    // The same without callbacks and without raising: true when the file was
-    // fetched completely by the deadline. User input waits until it returns.
+    // The same without callbacks and without raising, with a deadline of its
+    // own: true when the file was fetched completely by the deadline. User input waits until it
+    // returns.
     static bool tryDownloadToFile(const QString& url, const QString& file,
                                   QDeadlineTimer deadline = QDeadlineTimer::Forever);
 
@@ -37,6 +45,9 @@ public:
 
     static int idleTimeout();
     static void setIdleTimeout(int milliseconds);
+    // The longest a download() may take in all (2 minutes).
+    static int pageTimeLimit();
+    static void setPageTimeLimit(int milliseconds);
     // Tests force isOnline()'s answer; std::nullopt returns to the system's.
     static void setOnlineOverride(std::optional<bool> online);
 };

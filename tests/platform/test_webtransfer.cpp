@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -112,6 +113,9 @@ private slots:
         QTest::newRow("truncated") << url(songPath(1)) << QStringLiteral("truncated");
         QTest::newRow("silent server") << url(songPath(1)) << QStringLiteral("hang");
         QTest::newRow("refused") << refusedUrl() << QString();
+        // Past the size cap (a 50 MB page), and a page that never ends.
+        QTest::newRow("too large") << url("/audio/list/18/1/score") << QStringLiteral("huge");
+        QTest::newRow("endless") << url("/audio/list/18/1/score") << QStringLiteral("endless");
     }
 
     // A failed transfer reports the address and never replaces the old file,
@@ -123,6 +127,8 @@ private slots:
             portal_.setFaults({fault.toStdString()});
         const QString target = file("kept.txt");
         writeAll(target, "old content");
+        WebTransfer::setPageTimeLimit(1500);
+        const auto restore = qScopeGuard([] { WebTransfer::setPageTimeLimit(120000); });
 
         QElapsedTimer clock;
         clock.start();
@@ -136,19 +142,25 @@ private slots:
         }
         QCOMPARE(readAll(target), QByteArray("old content"));
 
-        QVERIFY(!WebTransfer::tryDownloadToFile(address, target));
+        QVERIFY(!WebTransfer::tryDownloadToFile(address, target, QDeadlineTimer(1500)));
         QCOMPARE(readAll(target), QByteArray("old content"));
         QVERIFY2(clock.elapsed() < 5000, "the idle time-out did not end the transfer");
     }
 
-    void unwritableTargetFails() {
+    // A missing folder is made; one that cannot be is named, not the server.
+    void localWriteProblems() {
         const QString address = url(songPath(1));
-        const QString target = file("missing-dir/song.wav");
+        WebTransfer::download(address, file("made/on/demand/song.wav"));
+        QCOMPARE(readAll(file("made/on/demand/song.wav")), song(1));
+
+        writeAll(file("plain"), "a file, not a folder");
+        const QString target = file("plain/song.wav");
         try {
             WebTransfer::download(address, target);
             QFAIL("no error raised");
         } catch (const qv::Error& e) {
-            QCOMPARE(e.text(), "Error downloading URL: " + address);
+            QVERIFY2(e.text().startsWith("Cannot create file \"" + target + "\"."),
+                     qPrintable(e.text()));
         }
         QVERIFY(!WebTransfer::tryDownloadToFile(address, target));
     }

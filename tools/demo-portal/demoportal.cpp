@@ -28,8 +28,12 @@ using namespace std::chrono_literals;
 
 constexpr const char* kHtml = "text/html; charset=utf-8";
 constexpr const char* kText = "text/plain; charset=utf-8";
-constexpr const char* kFaultNames[] = {"slow",    "hang",    "http500", "truncated",
-                                       "hostile", "crowded", "radiocut"};
+constexpr const char* kFaultNames[] = {"slow",    "hang",    "http500",  "truncated",
+                                       "hostile", "crowded", "radiocut", "huge",
+                                       "garbage", "marks",   "endless",  "stall"};
+constexpr std::size_t kHugeBytes = 50 * 1000 * 1000; // what a "huge" page adds
+constexpr std::size_t kGarbageBytes = 256 * 1024;
+constexpr std::size_t kManyMarks = 10000;
 constexpr std::size_t kCrowdedExtra = 10; // songs a crowded list page adds
 constexpr std::size_t kRadioMetaInt = 8192;
 constexpr std::size_t kRadioRate = 8000; // bytes per second
@@ -55,7 +59,8 @@ std::optional<Fault> parseFault(const std::string& faultText) {
 
 struct ActiveFaults {
     bool slow = false, hang = false, http500 = false, truncated = false, hostile = false,
-         crowded = false, radioCut = false;
+         crowded = false, radioCut = false, huge = false, garbage = false, marks = false,
+         endless = false, stall = false;
 };
 
 std::string pageHead(const std::string& title) {
@@ -186,6 +191,11 @@ struct Portal::Impl {
             a.hostile |= f.name == "hostile";
             a.crowded |= f.name == "crowded";
             a.radioCut |= f.name == "radiocut";
+            a.huge |= f.name == "huge";
+            a.garbage |= f.name == "garbage";
+            a.marks |= f.name == "marks";
+            a.endless |= f.name == "endless";
+            a.stall |= f.name == "stall";
         }
         return a;
     }
@@ -219,6 +229,14 @@ struct Portal::Impl {
         page(req, res, f.hostile);
         if (res.body.empty())
             return;
+        if (f.garbage)
+            res.body = garbage();
+        if (f.huge)
+            res.body += hugeFiller();
+        if (f.endless) {
+            endless(res);
+            return;
+        }
         if (f.slow && !f.truncated)
             dribble(res);
         else
@@ -250,6 +268,43 @@ struct Portal::Impl {
             });
     }
 
+    // Deterministic bytes of every value, zero included.
+    static std::string garbage() {
+        std::string bytes(kGarbageBytes, '\0');
+        std::uint32_t x = 2463534242U;
+        for (char& c : bytes) {
+            x ^= x << 13;
+            x ^= x >> 17;
+            x ^= x << 5;
+            c = static_cast<char>(x & 0xFF);
+        }
+        return bytes;
+    }
+
+    // A comment after the page's content, without a single mark in it.
+    static const std::string& hugeFiller() {
+        static const std::string filler = "<!--" + std::string(kHugeBytes, '.') + "-->\n";
+        return filler;
+    }
+
+    // The page, then comments, 4 KB every 50 ms, until the portal stops.
+    void endless(Response& res) {
+        std::string type;
+        auto body = std::make_shared<std::string>(takeBody(res, type));
+        auto sent = std::make_shared<bool>(false);
+        res.set_chunked_content_provider(
+            type, [this, body, sent](std::size_t, httplib::DataSink& sink) {
+                if (!*sent) {
+                    *sent = true;
+                    return sink.write(body->data(), body->size());
+                }
+                if (waitStop(50ms))
+                    return false;
+                static const std::string more = "<!--" + std::string(4000, '.') + "-->\n";
+                return sink.write(more.data(), more.size());
+            });
+    }
+
     void dribble(Response& res) {
         std::string type;
         auto body = std::make_shared<std::string>(takeBody(res, type));
@@ -264,6 +319,17 @@ struct Portal::Impl {
     }
 
     // ---- pages ---------------------------------------------------------------
+
+    // The songs over and over, to 10,000 entries.
+    static std::vector<std::string> manySongs(const std::vector<std::string>& songs) {
+        std::vector<std::string> many;
+        if (songs.empty())
+            return many;
+        many.reserve(kManyMarks);
+        while (many.size() < kManyMarks)
+            many.push_back(songs[many.size() % songs.size()]);
+        return many;
+    }
 
     void listPage(const Request& req, Response& res, bool hostile) {
         const std::string listText = req.matches[1].str();
@@ -296,6 +362,8 @@ struct Portal::Impl {
         }
         std::vector<std::string> songs = cat::pageSongs(list, page, cat::orderFromSuffix(suffix));
         const bool fullPage = songs.size() == static_cast<std::size_t>(cat::kPageSize);
+        if (faultsFor(req.path).marks)
+            songs = manySongs(songs);
         if (faultsFor(req.path).crowded) {
             // The page runs on into the first songs of the next one.
             const auto more = cat::pageSongs(list, page + 1, cat::orderFromSuffix(suffix));
@@ -391,7 +459,10 @@ struct Portal::Impl {
             res.set_content(s, kHtml);
             return;
         }
-        for (const std::string& n : cat::favoriteSongs(user))
+        std::vector<std::string> favourites = cat::favoriteSongs(user);
+        if (faultsFor(req.path).marks)
+            favourites = manySongs(favourites);
+        for (const std::string& n : favourites)
             s += item(n);
         s += "</ul>\n";
         if (user == "bob")
@@ -439,7 +510,11 @@ struct Portal::Impl {
         res.set_chunked_content_provider(
             "audio/wav", [this, st, path = req.path](std::size_t, httplib::DataSink& sink) {
                 if (faultsFor(path).radioCut)
-                    return false; // the connection drops
+                    return false;               // the connection drops
+                while (faultsFor(path).stall) { // open, and silent
+                    if (waitStop(100ms))
+                        return false;
+                }
                 // Real time after a short head start.
                 const std::size_t ahead = st->audio + kRadioPiece;
                 if (ahead > kRadioBurst) {

@@ -23,6 +23,11 @@ struct Options {
     // hostile: list and favourites pages with hostile content
     // crowded: list pages run on into the next page's first 10 songs (60 entries)
     // radiocut: radio streams break off, and new ones are refused (503)
+    // huge: pages run on for another 50 MB (a comment without marks)
+    // garbage: pages are 256 KB of binary bytes instead
+    // marks: list and favourites pages hold 10,000 entries
+    // endless: pages never end (4 KB more every 50 ms)
+    // stall: radio streams stay open and send nothing
     std::vector<std::string> faults;
     bool logToStdout = false; // one line per request: "GET /path STATUS"
 };

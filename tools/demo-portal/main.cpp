@@ -21,7 +21,8 @@ constexpr const char* kUsage =
     "The first line printed is \"listening on http://ADDR:PORT\".\n"
     "\n"
     "  --servers-ini PATH  write a servers.ini pointing the player at this portal\n"
-    "  --fault NAME        slow, hang, http500, truncated, hostile, crowded or radiocut;\n"
+    "  --fault NAME        slow, hang, http500, truncated, hostile, crowded,\n"
+    "                      radiocut, huge, garbage, marks, endless or stall;\n"
     "                      with :PATHPREFIX only for paths starting with it\n"
     "  --quiet             do not log requests\n";
 
@@ -73,10 +74,11 @@ int main(int argc, char** argv) {
             serversIni = value;
         } else {
             if (!demo::Portal::isValidFault(value))
-                return usageError(
-                    "unknown fault \"" + value +
-                    "\" (slow, hang, http500, truncated, hostile, crowded, radiocut, optionally "
-                    "followed by :/PATHPREFIX)");
+                return usageError("unknown fault \"" + value +
+                                  "\" (slow, hang, http500, truncated, hostile, crowded, radiocut, "
+                                  "huge, garbage, marks, "
+                                  "endless, stall, optionally "
+                                  "followed by :/PATHPREFIX)");
             options.faults.push_back(value);
         }
     }
