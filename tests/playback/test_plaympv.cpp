@@ -49,8 +49,10 @@ private slots:
         install_->usePortal(portal_);
         install_->writeSettings({"[General]", "Reportstarts=0"});
         messages_ = std::make_unique<qv::MessageRecorder>();
-        form1_ = qv::startProgram(std::make_unique<MpvPlayer>(nullptr, QStringList{"ao=null"}),
-                                  qv::UpdateCheck::Skip);
+        // A stalled stream is noticed after a second rather than the usual 15.
+        form1_ = qv::startProgram(
+            std::make_unique<MpvPlayer>(nullptr, QStringList{"ao=null", "network-timeout=1"}),
+            qv::UpdateCheck::Skip);
     }
 
     void cleanupTestCase() {
@@ -113,6 +115,33 @@ private slots:
         QCOMPARE(form1_->WindowsMediaPlayer1->playState(), qv::MediaPlayer::Playing);
         QVERIFY(form1_->Label9->text() != "Reconnecting...");
         QCOMPARE(radioRequests("503"), 2);
+        QVERIFY(messages_->records.isEmpty());
+    }
+
+    // A stream that stays open and silent: after what was buffered, five
+    // reopenings that stall as well, then the player's error text.
+    void radioStallGivesUpAfterFiveReopenings() {
+        form1_->reconnectPauseMs = 100;
+        form1_->CableDSLT11Click();
+        QTRY_COMPARE_WITH_TIMEOUT(form1_->WindowsMediaPlayer1->name(), "Vellwave - Demo Track 1",
+                                  5000);
+        // The now-playing line has no signal: every change is caught by polling.
+        int reconnecting = 0;
+        QString shown;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (form1_->Label9->text() != shown)
+                reconnecting += (shown = form1_->Label9->text()) == "Reconnecting...";
+        });
+        watch.start(5);
+        portal_.setFaults({"stall"});
+        QTRY_VERIFY_WITH_TIMEOUT(shown.startsWith("Error"), 40000);
+        QCOMPARE(reconnecting, 5);
+        QCOMPARE(form1_->WindowsMediaPlayer1->playState(), qv::MediaPlayer::Stopped);
+        const std::size_t requests = portal_.requestLog().size();
+        QTest::qWait(2500); // longer than the last pause: nothing reopens it
+        QCOMPARE(portal_.requestLog().size(), requests);
+        portal_.setFaults({});
         QVERIFY(messages_->records.isEmpty());
     }
 

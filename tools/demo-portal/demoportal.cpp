@@ -31,6 +31,7 @@ constexpr const char* kText = "text/plain; charset=utf-8";
 constexpr const char* kFaultNames[] = {"slow",    "hang",    "http500",  "truncated",
                                        "hostile", "crowded", "radiocut", "huge",
                                        "garbage", "marks",   "endless",  "stall"};
+constexpr int kStallTicks = 600;                     // 100 ms each
 constexpr std::size_t kHugeBytes = 50 * 1000 * 1000; // what a "huge" page adds
 constexpr std::size_t kGarbageBytes = 256 * 1024;
 constexpr std::size_t kManyMarks = 10000;
@@ -510,9 +511,12 @@ struct Portal::Impl {
         res.set_chunked_content_provider(
             "audio/wav", [this, st, path = req.path](std::size_t, httplib::DataSink& sink) {
                 if (faultsFor(path).radioCut)
-                    return false;               // the connection drops
-                while (faultsFor(path).stall) { // open, and silent
-                    if (waitStop(100ms))
+                    return false; // the connection drops
+                // Open and silent. The library cannot tell that the listener
+                // has gone meanwhile, so a stalled stream holds its thread at
+                // most a minute and then drops.
+                for (int waited = 0; faultsFor(path).stall; ++waited) {
+                    if (waitStop(100ms) || waited == kStallTicks)
                         return false;
                 }
                 // Real time after a short head start.
@@ -666,7 +670,7 @@ void Portal::start() {
         return;
     for (int q = 0; q < 2; ++q) {
         auto svr = std::make_unique<httplib::Server>();
-        d.configure(*svr, 8);
+        d.configure(*svr, 16); // stalled streams each hold one
         d.route(*svr, "/",
                 [&d, q](const Request& req, Response& res, bool) { d.radioStream(q, req, res); });
         const int wanted = d.opt.radioPorts[q];
