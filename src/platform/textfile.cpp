@@ -7,6 +7,9 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <cerrno>
+#include <cstring>
+
 namespace qv::text {
 
 QString fromBytes(const QByteArray& bytes) {
@@ -38,11 +41,26 @@ QByteArray readBytes(const QString& path) {
     return bytes;
 }
 
-void writeBytes(const QString& path, const QByteArray& bytes) {
+std::optional<QString> replaceFile(const QString& path, const QByteArray& bytes) {
+    // Unbuffered: a buffered save file that cannot flush (a full disk) still
+    // commits, and leaves an empty file in place of the old one.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        throw Error(createErrorText(path, file.errorString()));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return file.errorString();
+    errno = 0;
+    if (file.write(bytes) != bytes.size()) {
+        // The save file's own text for a failed write is "Unknown error".
+        const int reason = errno;
+        return reason ? QString::fromLocal8Bit(std::strerror(reason)) : file.errorString();
     }
+    if (!file.commit())
+        return file.errorString();
+    return std::nullopt;
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    if (const std::optional<QString> reason = replaceFile(path, bytes))
+        throw Error(createErrorText(path, *reason));
 }
 
 QString loadFile(const QString& path) {

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // Holder texts: a file's bytes up to its first zero byte, one character per
 // byte (Latin-1), so every byte round-trips exactly. What the user sees is
 // decoded separately (display()); the stored bytes never change for display.
@@ -17,8 +19,10 @@ QByteArray toBytes(const QString& holder);
 // A whole file's bytes, zero bytes included.
 // Throws Error("Cannot open file \"PATH\". REASON") when it cannot be read.
 QByteArray readBytes(const QString& path);
-// Replaces a file atomically with the bytes.
-// Throws Error("Cannot create file \"PATH\". REASON") when it cannot be written.
+// Replaces a file atomically with the bytes: the old file stays whole
+// unless the new one was written completely. The reason when it cannot.
+std::optional<QString> replaceFile(const QString& path, const QByteArray& bytes);
+// The same, throwing Error("Cannot create file \"PATH\". REASON") when it cannot be written.
 void writeBytes(const QString& path, const QByteArray& bytes);
 
 // Reads a whole file into a holder text.

@@ -15,8 +15,11 @@
 #include <QSaveFile>
 #include <QThread>
 #include <QTimer>
+
 #include <QUrl>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <memory>
 
@@ -206,19 +209,25 @@ void WebTransfer::download(const QString& url, const QString& file, const Progre
     // A folder the user removed is made again rather than failing every search.
     QDir().mkpath(QFileInfo(file).absolutePath());
     QSaveFile target(file);
-    if (!target.open(QIODevice::WriteOnly))
+    // Unbuffered, so a full disk fails the write rather than a commit that
+    // would succeed with the data lost.
+    if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw Error(text::createErrorText(file, target.errorString()));
 
     Hooks hooks;
     bool tooLarge = false;
-    bool writeFailed = false;
+    std::optional<QString> writeError;
     hooks.store = [&](const QByteArray& chunk) {
         if (target.pos() + chunk.size() > kMaxDownloadBytes) {
             tooLarge = true;
             return false;
         }
-        writeFailed = target.write(chunk) != chunk.size();
-        return !writeFailed;
+        errno = 0;
+        if (target.write(chunk) == chunk.size())
+            return true;
+        // The save file's own text for a failed write is "Unknown error".
+        writeError = errno ? QString::fromLocal8Bit(std::strerror(errno)) : target.errorString();
+        return false;
     };
     hooks.progress = progress;
     hooks.deadline = QDeadlineTimer(pageTimeLimitMs);
@@ -229,8 +238,8 @@ void WebTransfer::download(const QString& url, const QString& file, const Progre
     if (out.cancelled)
         throw Cancelled(failure);
     // A full disk is the disk's fault, not the server's.
-    if (writeFailed)
-        throw Error(text::createErrorText(file, target.errorString()));
+    if (writeError)
+        throw Error(text::createErrorText(file, *writeError));
     // Without commit() the save file leaves the old target as it was.
     if (out.failed() || tooLarge)
         throw Error(failure);
@@ -243,7 +252,7 @@ bool WebTransfer::tryDownloadToFile(const QString& url, const QString& file,
     if (deadline.hasExpired())
         return false;
     QSaveFile target(file);
-    if (!target.open(QIODevice::WriteOnly))
+    if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     Hooks hooks;
     hooks.deadline = deadline;

@@ -25,12 +25,13 @@ void Form15::sButton1Click() {
         if (!name)
             return;
         close();
-        // The file is read before the name is listed: a file that cannot be
-        // read must not leave a listed name without a playlist.
+        // The playlist is read and stored before its name is listed: a file
+        // that cannot be read, or a disk too full to hold it, must not leave
+        // a listed name without a playlist.
         const QByteArray bytes = text::readBytes(form1_.OpenDialog1.fileName);
+        playlist::saveBytes(Base::Exe, *name, bytes);
         form1_.loadNames();
         form1_.saveNames(playlist::withLines(form1_.playlists, {*name}));
-        playlist::saveBytes(Base::Exe, *name, bytes);
     });
 }
 

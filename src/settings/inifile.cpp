@@ -2,11 +2,11 @@
 
 #include "error.h"
 #include "paths.h"
+#include "textfile.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QSaveFile>
 #include <optional>
 
 namespace qv {
@@ -236,14 +236,10 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
             lines.insert(at++, line);
     }
 
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly))
-        fail();
-    for (const Line& line : lines) {
-        if (file.write(line.text) != line.text.size() || file.write(line.end) != line.end.size())
-            fail();
-    }
-    if (!file.commit())
+    QByteArray bytes;
+    for (const Line& line : lines)
+        bytes += line.text + line.end;
+    if (text::replaceFile(path_, bytes))
         fail();
 }
 

@@ -97,7 +97,7 @@ void Form10::Button3Click() {
         // Replaced only once the whole installer has arrived: a failed
         // transfer never leaves half an installer behind.
         QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) // a full disk fails a write
             throw Error(text::createErrorText(path, file.errorString()));
         total_ = 0;
         ended_ = false;

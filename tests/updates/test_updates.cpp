@@ -243,7 +243,10 @@ private slots:
         QTest::mouseClick(form1_->windows.form9->Button2, Qt::LeftButton);
         qv::Form10& manager = *form1_->windows.form10;
         QTRY_VERIFY_WITH_TIMEOUT(!messages_->records.isEmpty(), 15000);
-        QCOMPARE(messages_->texts(), QStringList{message});
+        // A connection closed early may be reported with the byte counts.
+        QCOMPARE(messages_->texts().size(), 1);
+        QVERIFY2(messages_->texts().first().startsWith(message),
+                 qPrintable(messages_->texts().first()));
         QVERIFY(!manager.downloadComplete());
         QVERIFY(manager.isVisible() && manager.Button2->isHidden());
         QCOMPARE(readAll(file("update.exe")), QByteArray("old"));
