@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <limits>
 
 using qv::Form1;
 namespace pl = qv::playlist;
@@ -134,6 +135,22 @@ private slots:
         // A line break inside a cut title would split its entry.
         QCOMPARE(pl::withLines("", pl::entryLines("Two\r\nlines\n", "/l\r\n")),
                  "Two lines\n\r\n/l \r\n");
+    }
+
+    // Found by fuzz_playlist: an entry number so far out that doubling it
+    // overflowed (undefined; a wrapped number passed the range check) now
+    // leaves the text as it is, like any other missing entry.
+    void editsFarOutOfRange() {
+        const QString text = "A\r\na\r\nB\r\nb\r\n";
+        constexpr qsizetype kMax = std::numeric_limits<qsizetype>::max();
+        constexpr qsizetype kMin = std::numeric_limits<qsizetype>::min();
+        for (const qsizetype k : {kMax, kMax / 2 + 1, kMax / 2, kMin, kMin / 2 - 1, qsizetype(2)}) {
+            QCOMPARE(pl::withoutEntry(text, k), text);
+            QCOMPARE(pl::withEntriesSwapped(text, 0, k), std::nullopt);
+            QCOMPARE(pl::withEntriesSwapped(text, k, 1), std::nullopt);
+        }
+        QCOMPARE(pl::withoutEntry(text, 1), "A\r\na\r\n");
+        QCOMPARE(pl::withEntriesSwapped(text, 1, 0).value(), "B\r\nb\r\nA\r\na\r\n");
     }
 
     void nameRules() {
