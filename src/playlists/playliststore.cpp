@@ -90,8 +90,9 @@ void save(Base base, const QString& name, const QString& text) {
 
 QStringList entryLines(const QString& title, const QString& link) {
     const QString lineBreak = QStringLiteral("\r\n");
-    return {QString(title).replace(lineBreak, QStringLiteral(" ")),
-            QString(link).replace(lineBreak, QStringLiteral(" "))};
+    const QString blank = QStringLiteral(" ");
+    return {title.isEmpty() ? blank : QString(title).replace(lineBreak, blank),
+            QString(link).replace(lineBreak, blank)};
 }
 
 QString withLines(const QString& text, const QStringList& added) {

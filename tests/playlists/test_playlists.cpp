@@ -153,6 +153,19 @@ private slots:
         QCOMPARE(pl::withEntriesSwapped(text, 1, 0).value(), "B\r\nb\r\nA\r\na\r\n");
     }
 
+    // Found by fuzz_playlist: a song with an empty title (a page may cut one)
+    // ended the shown entries, hiding itself and every song added after it.
+    void emptyTitleStaysShown() {
+        QCOMPARE(pl::entryLines("", "/e/"), QStringList({" ", "/e/"}));
+        const QString added = pl::withLines("A\r\na\r\n", pl::entryLines("", "/e/"));
+        QCOMPARE(added, "A\r\na\r\n \r\n/e/\r\n");
+        const QString more = pl::withLines(added, pl::entryLines("B", "/b/"));
+        QCOMPARE(pl::shownEntries(more).titles, QStringList({"A", " ", "B"}));
+        QCOMPARE(pl::shownEntries(more).links, QStringList({"a", "/e/", "/b/"}));
+        // An empty link stays empty.
+        QCOMPARE(pl::entryLines("T", ""), QStringList({"T", ""}));
+    }
+
     void nameRules() {
         const QString listed = "Rock\r\nJazz\r\n";
         QCOMPARE(pl::refusal("", listed), "Please fill in a playlist name");
