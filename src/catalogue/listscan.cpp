@@ -1,5 +1,7 @@
 #include "listscan.h"
 
+#include <algorithm>
+
 namespace qv::catalogue {
 
 namespace {
@@ -14,8 +16,9 @@ std::optional<ListEntry> ListPageScanner::next() {
         return std::nullopt;
     const qsizetype mark = page_.indexOf(kMark, cursor_);
     const qsizetype linkStart = mark < 0 ? -1 : page_.indexOf(kLinkStart, mark);
-    // The link end is searched from the link start's quote on, so that an
-    // empty link ("href="">") still closes.
+    // The link end is searched from the link start's quote on, so that the
+    // quote may close it too: "href=">" is an empty link, as on the
+    // favourites page.
     const qsizetype quote = linkStart + kLinkStart.size() - 1;
     const qsizetype linkEnd = linkStart < 0 ? -1 : page_.indexOf(kLinkEnd, quote);
     const qsizetype titleEnd = linkEnd < 0 ? -1 : page_.indexOf(kTitleEnd, linkEnd);
@@ -27,7 +30,8 @@ std::optional<ListEntry> ListPageScanner::next() {
     const qsizetype title = linkEnd + kLinkEnd.size();
     ++taken_;
     cursor_ = quote; // the next mark may lie inside this entry's link
-    return ListEntry{page_.mid(link, linkEnd - link), page_.mid(title, titleEnd - title)};
+    return ListEntry{page_.mid(link, std::max<qsizetype>(0, linkEnd - link)),
+                     page_.mid(title, titleEnd - title)};
 }
 
 std::vector<ListEntry> scanListPage(const QString& page) {

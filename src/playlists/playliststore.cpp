@@ -90,8 +90,9 @@ void save(Base base, const QString& name, const QString& text) {
 
 QStringList entryLines(const QString& title, const QString& link) {
     const QString lineBreak = QStringLiteral("\r\n");
-    return {QString(title).replace(lineBreak, QStringLiteral(" ")),
-            QString(link).replace(lineBreak, QStringLiteral(" "))};
+    const QString blank = QStringLiteral(" ");
+    return {title.isEmpty() ? blank : QString(title).replace(lineBreak, blank),
+            QString(link).replace(lineBreak, blank)};
 }
 
 QString withLines(const QString& text, const QStringList& added) {
@@ -108,16 +109,18 @@ QString withoutLine(const QString& text, qsizetype index) {
 
 QString withoutEntry(const QString& text, qsizetype k) {
     QStringList lines = text::lines(text);
-    const qsizetype first = 2 * k;
-    if (k < 0 || first >= lines.size())
+    // k is checked against the entry count before it is doubled: any k,
+    // however far out, leaves the text unchanged.
+    if (k < 0 || k >= (lines.size() + 1) / 2)
         return text;
+    const qsizetype first = 2 * k;
     lines.remove(first, std::min<qsizetype>(2, lines.size() - first));
     return text::joinLines(lines);
 }
 
 std::optional<QString> withEntriesSwapped(const QString& text, qsizetype a, qsizetype b) {
     QStringList lines = text::lines(text);
-    if (a < 0 || b < 0 || 2 * std::max(a, b) >= lines.size())
+    if (a < 0 || b < 0 || std::max(a, b) >= (lines.size() + 1) / 2)
         return std::nullopt;
     while (lines.size() < 2 * std::max(a, b) + 2)
         lines << QString();

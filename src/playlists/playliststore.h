@@ -45,7 +45,8 @@ std::optional<QString> refusal(const QString& name, const QString& namesText);
 
 // An entry's two lines. Pages are cut verbatim, so a title or link may hold
 // a line break, which would split the entry and shift every later pair: it
-// becomes a blank.
+// becomes a blank. An empty title would end the shown entries there, hiding
+// the song and every one added after it: it becomes a blank too.
 QStringList entryLines(const QString& title, const QString& link);
 
 // The text with lines appended. A text without its final line break gets one

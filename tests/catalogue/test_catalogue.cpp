@@ -196,6 +196,29 @@ private slots:
         const QString loaded = qv::text::fromBytes(bytes);
         QCOMPARE(scanListPage(loaded).size(), std::size_t(2));
     }
+
+    // Found by fuzz_listscan: a link whose opening quote also closes it
+    // (`href=">`) is empty; it used to take the rest of the page as its link.
+    void scanTakesQuoteClosedLinkAsEmpty() {
+        const QString page =
+            QStringLiteral("listtitle href=\">One</a> listtitle href=\">\">Two</a>") +
+            item(QStringLiteral("/listen/3/"), QStringLiteral("Three"));
+        const std::vector<ListEntry> expected = {
+            {QString(), QStringLiteral("One")},
+            {QString(), QStringLiteral("\">Two")},
+            {QStringLiteral("/listen/3/"), QStringLiteral("Three")},
+        };
+        QCOMPARE(scanListPage(page), expected);
+        // The fuzzer's input as it found it.
+        const QByteArray found =
+            QByteArray::fromHex("0a6c691a6c73746c696c6973747469746c656974687265663d223e223e663c2f"
+                                "613e73227474"
+                                "3c7464226c6973747469746c65223e3c6120687265663d2274223e695f");
+        const std::vector<ListEntry> entries = scanListPage(qv::text::fromBytes(found));
+        QCOMPARE(entries.size(), std::size_t(1));
+        QCOMPARE(entries[0].link, QString());
+        QCOMPARE(entries[0].title, QStringLiteral("\">f"));
+    }
 };
 
 QTEST_APPLESS_MAIN(TestCatalogue)

@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <limits>
 
 using qv::Form1;
 namespace pl = qv::playlist;
@@ -134,6 +135,35 @@ private slots:
         // A line break inside a cut title would split its entry.
         QCOMPARE(pl::withLines("", pl::entryLines("Two\r\nlines\n", "/l\r\n")),
                  "Two lines\n\r\n/l \r\n");
+    }
+
+    // Found by fuzz_playlist: an entry number so far out that doubling it
+    // overflowed (undefined; a wrapped number passed the range check) now
+    // leaves the text as it is, like any other missing entry.
+    void editsFarOutOfRange() {
+        const QString text = "A\r\na\r\nB\r\nb\r\n";
+        constexpr qsizetype kMax = std::numeric_limits<qsizetype>::max();
+        constexpr qsizetype kMin = std::numeric_limits<qsizetype>::min();
+        for (const qsizetype k : {kMax, kMax / 2 + 1, kMax / 2, kMin, kMin / 2 - 1, qsizetype(2)}) {
+            QCOMPARE(pl::withoutEntry(text, k), text);
+            QCOMPARE(pl::withEntriesSwapped(text, 0, k), std::nullopt);
+            QCOMPARE(pl::withEntriesSwapped(text, k, 1), std::nullopt);
+        }
+        QCOMPARE(pl::withoutEntry(text, 1), "A\r\na\r\n");
+        QCOMPARE(pl::withEntriesSwapped(text, 1, 0).value(), "B\r\nb\r\nA\r\na\r\n");
+    }
+
+    // Found by fuzz_playlist: a song with an empty title (a page may cut one)
+    // ended the shown entries, hiding itself and every song added after it.
+    void emptyTitleStaysShown() {
+        QCOMPARE(pl::entryLines("", "/e/"), QStringList({" ", "/e/"}));
+        const QString added = pl::withLines("A\r\na\r\n", pl::entryLines("", "/e/"));
+        QCOMPARE(added, "A\r\na\r\n \r\n/e/\r\n");
+        const QString more = pl::withLines(added, pl::entryLines("B", "/b/"));
+        QCOMPARE(pl::shownEntries(more).titles, QStringList({"A", " ", "B"}));
+        QCOMPARE(pl::shownEntries(more).links, QStringList({"a", "/e/", "/b/"}));
+        // An empty link stays empty.
+        QCOMPARE(pl::entryLines("T", ""), QStringList({"T", ""}));
     }
 
     void nameRules() {
