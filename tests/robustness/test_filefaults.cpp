@@ -38,17 +38,6 @@ namespace {
 
 const QByteArray kMine = "Old\r\nold\r\nOther\r\nother\r\n";
 
-// Every file under a folder with its bytes.
-QMap<QString, QByteArray> snapshot(const QString& root) {
-    QMap<QString, QByteArray> files;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(QDir(root).relativeFilePath(path), readAll(path));
-    }
-    return files;
-}
-
 // A small tmpfs mounted over a folder while it lives (needs root).
 class Volume {
 public:

@@ -31,6 +31,7 @@ constexpr const char* kText = "text/plain; charset=utf-8";
 constexpr const char* kFaultNames[] = {"slow",    "hang",    "http500",  "truncated",
                                        "hostile", "crowded", "radiocut", "huge",
                                        "garbage", "marks",   "endless",  "stall"};
+constexpr std::size_t kEndlessBytes = std::size_t(1) << 40;
 constexpr int kStallTicks = 600;                     // 100 ms each
 constexpr std::size_t kHugeBytes = 50 * 1000 * 1000; // what a "huge" page adds
 constexpr std::size_t kGarbageBytes = 256 * 1024;
@@ -288,21 +289,21 @@ struct Portal::Impl {
         return filler;
     }
 
-    // The page, then comments, 4 KB every 50 ms, until the portal stops.
+    // The page, then comments, 4 KB every 50 ms, until the portal stops. The
+    // length announced is a terabyte: a chunked answer would be compressed,
+    // and the compressor holds the comments back for seconds.
     void endless(Response& res) {
         std::string type;
         auto body = std::make_shared<std::string>(takeBody(res, type));
-        auto sent = std::make_shared<bool>(false);
-        res.set_chunked_content_provider(
-            type, [this, body, sent](std::size_t, httplib::DataSink& sink) {
-                if (!*sent) {
-                    *sent = true;
-                    return sink.write(body->data(), body->size());
-                }
+        res.set_content_provider(
+            kEndlessBytes, type,
+            [this, body](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                if (offset == 0)
+                    return sink.write(body->data(), std::min(length, body->size()));
                 if (waitStop(50ms))
                     return false;
                 static const std::string more = "<!--" + std::string(4000, '.') + "-->\n";
-                return sink.write(more.data(), more.size());
+                return sink.write(more.data(), std::min(length, more.size()));
             });
     }
 
