@@ -1,0 +1,102 @@
+#include "demoportal.h"
+#include "fakemediaplayer.h"
+#include "form1.h"
+#include "messages.h"
+#include "program.h"
+#include "secondarywindows.h"
+#include "shell.h"
+#include "testfiles.h"
+#include "testinstall.h"
+#include "testloop.h"
+#include "testportal.h"
+#include "webtransfer.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using qv::Form1;
+
+// The main window closed while a transfer runs: the program ends without a
+// crash (the sanitizer build runs this too) and writes no half file. Once the
+// application has quit, no later event loop runs in the process, so ctest runs
+// each case in a process of its own.
+class TestClosing : public QObject {
+    Q_OBJECT
+
+private:
+    demo::Portal portal_{portalWithoutRadio()};
+    std::unique_ptr<TestInstall> install_;
+    std::unique_ptr<qv::MessageRecorder> messages_;
+    std::unique_ptr<Form1> form1_;
+
+    // Runs the command, closes the window while its transfer hangs, and
+    // checks that the program ended quietly.
+    template <typename Command>
+    void closeDuring(const char* fault, int afterMs, Command&& command) {
+        portal_.setFaults({fault});
+        bool unwound = false;
+        QTimer::singleShot(0, form1_.get(), [&] {
+            command();
+            unwound = true;
+        });
+        QTimer::singleShot(afterMs, form1_->Close1, &QAction::trigger);
+        QCOMPARE(runEventLoop(10000), 0);
+        QVERIFY(unwound);
+        QCOMPARE(messages_->texts(), QStringList());
+        form1_.reset();
+    }
+
+private slots:
+    void init() {
+        portal_.start();
+        install_ = std::make_unique<TestInstall>();
+        install_->usePortal(portal_);
+        install_->writeSettings({"[General]", "Reportstarts=0"});
+        messages_ = std::make_unique<qv::MessageRecorder>();
+        qv::WebTransfer::setOnlineOverride(true);
+        form1_ = qv::startProgram(std::make_unique<qv::FakeMediaPlayer>(), qv::UpdateCheck::Skip);
+    }
+
+    void cleanup() {
+        form1_.reset();
+        messages_.reset();
+        install_.reset();
+    }
+
+    void search() {
+        form1_->ComboBox1->setEditText(QStringLiteral("Jazz"));
+        form1_->sComboBox2->setEditText(QStringLiteral("100"));
+        closeDuring("hang:/audio/list/18/2", 300, [&] { form1_->sBitBtn5Click(); });
+        QVERIFY(!QFile::exists(install_->path("temp/text.txt")) ||
+                readAll(install_->path("temp/text.txt")).contains("audiolist"));
+    }
+
+    void favouritesFetch() {
+        writeAll(install_->path("temp/favorites.txt"), "earlier page");
+        form1_->Login3Click();
+        form1_->windows.form14->sEdit1->setText(QStringLiteral("alice"));
+        closeDuring("hang:/users/", 300,
+                    [&] { QTest::mouseClick(form1_->windows.form14->sButton1, Qt::LeftButton); });
+        QCOMPARE(readAll(install_->path("temp/favorites.txt")), QByteArray("earlier page"));
+    }
+
+    void updateDownload() {
+        writeAll(install_->path("updater/changelog.txt"), "Quorvell Radio Player 1.37\r\n");
+        writeAll(install_->path("update.exe"), "old");
+        const auto opener = qv::shell::setOpener([](const QUrl&) { return true; });
+        form1_->sButton5Click();
+        // The manager starts its transfer a second after it appears.
+        closeDuring("hang:/radioplayer/update.exe", 2000,
+                    [&] { QTest::mouseClick(form1_->windows.form9->Button2, Qt::LeftButton); });
+        qv::shell::setOpener(opener);
+        QCOMPARE(readAll(install_->path("update.exe")), QByteArray("old"));
+    }
+};
+
+QTEST_MAIN(TestClosing)
+#include "test_closing.moc"
