@@ -119,10 +119,6 @@ void Form1::loadCurrentPlaylist() {
     ListBox3.clear();
     sListBox1->clear();
     Memo2.clear();
-    // No playlist chosen (a fresh installation has none, or the last one was
-    // deleted): the list is empty, which is no error to report.
-    if (currentPlaylist().isEmpty())
-        return;
     Memo2 = playlist::load(Base::Exe, currentPlaylist());
     playlist::Entries entries = playlist::shownEntries(Memo2);
     sListBox1->setUpdatesEnabled(false);
