@@ -256,7 +256,12 @@ no_message_box
 
 step "making the own playlist \"$playlist\""
 click 507 46   # sButton4, "Own Playlist"
-no_message_box
+# A fresh installation has no playlist chosen yet, and the player says so.
+for _ in $(seq 50); do focused 'Quorvell Radio Player' && break; sleep 0.2; done
+focused 'Quorvell Radio Player' || fail "no message that no playlist is chosen"
+x key Return || fail "could not close the message"
+for _ in $(seq 50); do window_open '^Quorvell Radio Player$' || break; sleep 0.2; done
+no_message_box "after closing the message that no playlist is chosen"
 click 468 81   # sBitBtn12, "New playlist"
 wait_for 10 "the \"Playlist name\" window" focused 'Playlist name'
 { x type --delay 20 "$playlist" && x key Return; } || fail "could not type the playlist's name"
