@@ -48,9 +48,9 @@ constexpr int kCpuSeconds = 20;
 // "vid=no" as --no-video; "terminal=no" would also silence the IPC, so the
 // terminal output goes to /dev/null instead.
 const char* const kOptions[] = {
-    "--config=no",         "--load-scripts=no",         "--no-video",
-    "--idle=yes",          "--ytdl=no",                 "--input-default-bindings=no",
-    "--network-timeout=15", "--audio-display=no",       "--demuxer-lavf-probesize=32",
+    "--config=no",          "--load-scripts=no",  "--no-video",
+    "--idle=yes",           "--ytdl=no",          "--input-default-bindings=no",
+    "--network-timeout=15", "--audio-display=no", "--demuxer-lavf-probesize=32",
 };
 
 double nowMs() {
@@ -162,7 +162,8 @@ bool isEvent(const std::string& line, std::string_view name) {
 
 // The "data" of a time-pos property-change line; -1 when it is none.
 double timePos(const std::string& line) {
-    if (!isEvent(line, "property-change") || line.find("\"name\":\"time-pos\"") == std::string::npos)
+    if (!isEvent(line, "property-change") ||
+        line.find("\"name\":\"time-pos\"") == std::string::npos)
         return -1;
     const auto at = line.find("\"data\":");
     if (at == std::string::npos)
@@ -260,12 +261,12 @@ int main(int argc, char** argv) {
                 const std::string line = left > 0 ? ipc.next(left) : std::string();
                 const double at = nowMs() - start;
                 if (line.empty()) {
-                    code = fail("song " + runSongs[std::size_t(run)] +
-                                " did not start within 5 s (" +
-                                (loaded ? playing < 0 ? "loaded, no playback-restart"
-                                                      : "no time-pos above 0"
-                                        : "not loaded") +
-                                ")");
+                    code =
+                        fail("song " + runSongs[std::size_t(run)] + " did not start within 5 s (" +
+                             (loaded ? playing < 0 ? "loaded, no playback-restart"
+                                                   : "no time-pos above 0"
+                                     : "not loaded") +
+                             ")");
                     goto done;
                 }
                 if (isEvent(line, "file-loaded"))
