@@ -1,21 +1,23 @@
 #pragma once
 
 #include "demoportal.h"
+#include "figures.h"
 #include "paths.h"
 #include "servers.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <algorithm>
-#include <vector>
 
 // A demo portal (without radio) and a throw-away portable installation whose
-// servers all point at it, with the start-up report switched off.
+// servers all point at it, with the start-up report switched off. With the
+// servers.ini of a demo portal running in another process the installation
+// uses that one, and the portal here is not started.
 class BenchInstall {
 public:
-    BenchInstall() : portal(portalOptions()) {
-        portal.start();
+    explicit BenchInstall(const QString& externalServersIni = {}) : portal(portalOptions()) {
+        if (externalServersIni.isEmpty())
+            portal.start();
         const QDir root(dir_.path());
         root.mkpath(QStringLiteral("temp"));
         root.mkpath(QStringLiteral("Playlists"));
@@ -27,7 +29,10 @@ public:
         qv::paths::setExeDir(dir_.path());
         qv::paths::setWorkDir(dir_.path());
         const QString ini = root.filePath(QStringLiteral("servers.ini"));
-        portal.writeServersIni(ini.toStdString());
+        if (externalServersIni.isEmpty())
+            portal.writeServersIni(ini.toStdString());
+        else
+            QFile::copy(externalServersIni, ini);
         qv::Servers::setCurrent(qv::Servers::load(ini));
     }
 
@@ -42,14 +47,3 @@ private:
 
     QTemporaryDir dir_;
 };
-
-struct Figures {
-    double median, min, max;
-};
-
-inline Figures figures(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    const double median = n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-    return {median, v.front(), v.back()};
-}

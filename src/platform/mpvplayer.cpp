@@ -226,6 +226,7 @@ struct MpvPlayer::Engine {
             if (phase == Phase::Started) {
                 phase = Phase::Loaded;
                 refreshMediaFacts();
+                keepNothingPlayedOfStream();
                 emit owner.CurrentItemChange();
             }
             break;
@@ -335,6 +336,21 @@ struct MpvPlayer::Engine {
             title = QString::fromUtf8(text);
             a.mpv_free(text);
         }
+    }
+
+    // libmpv keeps what it has played of a network stream for seeking back,
+    // up to demuxer-max-back-bytes (50 MiB): an endless stream would fill it
+    // at the stream's rate, hour after hour. An endless stream (neither a
+    // size nor seeking, see liveLength) is never sought in, so it keeps
+    // nothing; a file-local option, so libmpv restores its value for the next
+    // address. A failure only costs memory.
+    void keepNothingPlayedOfStream() {
+        if (seekable || sized)
+            return;
+        char none[] = "0";
+        char* text = none;
+        api().mpv_set_property(handle, "file-local-options/demuxer-max-back-bytes",
+                               MPV_FORMAT_STRING, &text);
     }
 
     // libmpv's own id of the entry that loadfile appended, or -1 when it did
@@ -499,6 +515,19 @@ QString MpvPlayer::durationString() const {
 
 QString MpvPlayer::name() const {
     return engine_->title;
+}
+
+QString MpvPlayer::engineProperty(const QString& name) const {
+    const Engine& e = *engine_;
+    if (!e.handle)
+        return {};
+    char* text = nullptr;
+    if (api().mpv_get_property(e.handle, name.toUtf8().constData(), MPV_FORMAT_STRING, &text) < 0 ||
+        !text)
+        return {};
+    const QString value = QString::fromUtf8(text);
+    api().mpv_free(text);
+    return value;
 }
 
 } // namespace qv

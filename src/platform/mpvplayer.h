@@ -34,6 +34,10 @@ public:
     QString durationString() const override;
     QString name() const override;
 
+    // The text of one of libmpv's properties; empty when it has none or
+    // before the engine started. For tests and diagnostics.
+    QString engineProperty(const QString& name) const;
+
 private:
     struct Engine;
     std::unique_ptr<Engine> engine_;

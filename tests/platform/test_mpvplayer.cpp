@@ -71,6 +71,7 @@ private slots:
     void newAddressReplacesCurrentOne();
     void playlistAddressSkipsFailedEntries();
     void radioStreamHasNoLength();
+    void endlessStreamKeepsNothingPlayed();
     void destroyedWhilePlaying();
     void rejectedOptionThrows();
 
@@ -338,6 +339,28 @@ void TestMpvPlayer::radioStreamHasNoLength() {
     QCOMPARE(player.durationString(), QString());
     player.setCurrentPosition(30); // nothing to seek in
     QCOMPARE(player.playState(), 3);
+}
+
+// libmpv's back buffer would hold an endless stream's last 50 MiB: the
+// player's memory grew by the stream's rate for hours.
+void TestMpvPlayer::endlessStreamKeepsNothingPlayed() {
+    REQUIRE_LIBMPV();
+    MpvPlayer player(nullptr, {"ao=null"});
+    QCOMPARE(player.engineProperty("demuxer-max-back-bytes"), QString());
+    player.setUrl(songUrl(58));
+    QTRY_COMPARE_WITH_TIMEOUT(player.status(), "Playing", 3000);
+    const QString kept = player.engineProperty("demuxer-max-back-bytes");
+    QVERIFY(!kept.isEmpty());
+    QVERIFY(kept != "0"); // a song keeps what it played, to seek back in
+
+    player.setUrl(QString::fromStdString(portal_->radioUrl(0)));
+    QTRY_COMPARE_WITH_TIMEOUT(player.status(), "Playing", 5000);
+    QCOMPARE(player.engineProperty("demuxer-max-back-bytes"), "0");
+
+    // The next address has libmpv's value again.
+    player.setUrl(songUrl(58));
+    QTRY_COMPARE_WITH_TIMEOUT(player.status(), "Playing", 3000);
+    QCOMPARE(player.engineProperty("demuxer-max-back-bytes"), kept);
 }
 
 void TestMpvPlayer::destroyedWhilePlaying() {
