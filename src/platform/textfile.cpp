@@ -41,6 +41,10 @@ QByteArray readBytes(const QString& path) {
     return bytes;
 }
 
+QString writeFailure(const QIODevice& file) {
+    return errno ? QString::fromLocal8Bit(std::strerror(errno)) : file.errorString();
+}
+
 std::optional<QString> replaceFile(const QString& path, const QByteArray& bytes) {
     // Unbuffered: a buffered save file that cannot flush (a full disk) still
     // commits, and leaves an empty file in place of the old one.
@@ -48,11 +52,8 @@ std::optional<QString> replaceFile(const QString& path, const QByteArray& bytes)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return file.errorString();
     errno = 0;
-    if (file.write(bytes) != bytes.size()) {
-        // The save file's own text for a failed write is "Unknown error".
-        const int reason = errno;
-        return reason ? QString::fromLocal8Bit(std::strerror(reason)) : file.errorString();
-    }
+    if (file.write(bytes) != bytes.size())
+        return writeFailure(file);
     if (!file.commit())
         return file.errorString();
     return std::nullopt;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 
@@ -22,7 +23,11 @@ QByteArray readBytes(const QString& path);
 // Replaces a file atomically with the bytes: the old file stays whole
 // unless the new one was written completely. The reason when it cannot.
 std::optional<QString> replaceFile(const QString& path, const QByteArray& bytes);
-// The same, throwing Error("Cannot create file \"PATH\". REASON") when it cannot be written.
+// Why a write to a file just failed: the system's text for errno, as Qt's
+// save file says only "Unknown error". Set errno to 0 before the write.
+QString writeFailure(const QIODevice& file);
+// The same as replaceFile, throwing Error("Cannot create file \"PATH\". REASON") when it cannot be
+// written.
 void writeBytes(const QString& path, const QByteArray& bytes);
 
 // Reads a whole file into a holder text.

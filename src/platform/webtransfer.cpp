@@ -19,7 +19,6 @@
 #include <QUrl>
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <exception>
 #include <memory>
 
@@ -225,8 +224,7 @@ void WebTransfer::download(const QString& url, const QString& file, const Progre
         errno = 0;
         if (target.write(chunk) == chunk.size())
             return true;
-        // The save file's own text for a failed write is "Unknown error".
-        writeError = errno ? QString::fromLocal8Bit(std::strerror(errno)) : target.errorString();
+        writeError = text::writeFailure(target);
         return false;
     };
     hooks.progress = progress;
@@ -323,9 +321,10 @@ void HttpGet::get(const QString& url, QIODevice& out) {
     hooks.reportErrorBody = true; // an error page is read to its end but never kept
     hooks.begin = [this](qint64 expected) { emit workBegin(expected); };
     hooks.store = [&](const QByteArray& chunk) {
+        errno = 0;
         if (out.write(chunk) == chunk.size())
             return true;
-        writeError = out.errorString();
+        writeError = text::writeFailure(out);
         return false;
     };
     hooks.progress = [this](qint64 received, qint64) { emit work(received); };

@@ -35,8 +35,8 @@ public:
     static void download(const QString& url, const QString& file, const Progress& progress = {});
 
     // The same without callbacks and without raising, with a deadline of its
-    // own: true when the file was fetched completely by the deadline. User input waits until it
-    // returns.
+    // own: true when the file was fetched completely by the deadline. User
+    // input waits until it returns.
     static bool tryDownloadToFile(const QString& url, const QString& file,
                                   QDeadlineTimer deadline = QDeadlineTimer::Forever);
 
