@@ -4,7 +4,7 @@
 #include "clicklabel.h"
 #include "error.h"
 #include "genres.h"
-#include "globalhotkeys.h"
+#include "hotkeyroute.h"
 #include "inifile.h"
 #include "listrows.h"
 #include "mediaplayer.h"

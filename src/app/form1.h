@@ -30,7 +30,7 @@ class QToolButton;
 
 namespace qv {
 
-class GlobalHotkeys;
+class HotkeyRoute;
 class MediaControls;
 class MediaPlayer;
 class SkinEngine;
@@ -365,7 +365,7 @@ public:
     QNetworkAccessManager* WebBrowser1; // the start-up report
     SkinEngine* sSkinManager1;
     QSystemTrayIcon* CoolTrayIcon1 = nullptr;
-    GlobalHotkeys* hotkeys = nullptr; // the system-wide key combinations
+    HotkeyRoute* hotkeys = nullptr; // the system-wide key combinations
     MediaControls* mediaControls = nullptr;
 
     // ---- Hidden holders: the program's working state ----
@@ -393,6 +393,10 @@ public:
     static inline const std::array<QString, 4> kHotkeyAtomNames = {
         QStringLiteral("HotKeyDemo1"), QStringLiteral("HotKeyDemo2"), QStringLiteral("HotKeyDemo3"),
         QStringLiteral("HotKeyDemo4")};
+    // The names a desktop that lists granted hotkeys knows them by.
+    static inline const std::array<QString, 4> kHotkeyNames = {
+        QStringLiteral("play-pause"), QStringLiteral("next-song"), QStringLiteral("previous-song"),
+        QStringLiteral("restore-minimize")};
     std::array<int, 4> hotkeyIds{};
     // Whether the tray icon stays visible after the window has been restored.
     bool ShowTrayiconAlways = true;

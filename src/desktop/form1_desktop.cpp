@@ -2,7 +2,7 @@
 // window, the global hotkeys and the tray icon.
 #include "atoms.h"
 #include "form1.h"
-#include "globalhotkeys.h"
+#include "hotkeyroute.h"
 #include "programpicture.h"
 #include "secondarywindows.h"
 #include "shortcut.h"
@@ -19,16 +19,6 @@
 #include <QWindow>
 
 namespace qv {
-
-namespace {
-
-// The registration modifiers of a shortcut value: Shift 4, Alt 1, Ctrl 2.
-int registrationModifiers(shortcut::Value value) {
-    return (value & shortcut::kShift ? 4 : 0) | (value & shortcut::kAlt ? 1 : 0) |
-           (value & shortcut::kCtrl ? 2 : 0);
-}
-
-} // namespace
 
 void Form1::setUpDesktop() {
     const QIcon icon(programPicture(64));
@@ -55,8 +45,8 @@ void Form1::setUpDesktop() {
         }
     });
 
-    hotkeys = new GlobalHotkeys(this);
-    connect(hotkeys, &GlobalHotkeys::hotkeyPressed, this, &Form1::WMHotKey);
+    hotkeys = createHotkeyRoute(this);
+    connect(hotkeys, &HotkeyRoute::hotkeyPressed, this, &Form1::WMHotKey);
 
     connect(Settings1, &QAction::triggered, this, &Form1::Settings1Click);
     connect(sBitBtn15, &QPushButton::clicked, this, &Form1::sBitBtn15Click);
@@ -100,6 +90,7 @@ void Form1::Button13Click() {
                 {RestoreKey, settings->sCheckBox5, settings->HotKey5}};
     // A row that is not ticked keeps whatever it registered before.
     for (const auto& row : rows) {
+        hotkeys->describe(hotkeyIds[row.slot], kHotkeyNames[row.slot], row.box->text());
         if (!row.box->isChecked())
             continue;
         hotkeys->unregisterHotkey(hotkeyIds[row.slot]);
@@ -121,7 +112,8 @@ void Form1::WMHotKey(int modifiers, int keyCode) {
     // Every row is tested against its field as it is now, in table order.
     for (const auto& row : rows) {
         const shortcut::Value value = row.field->value();
-        if (registrationModifiers(value) != modifiers || int(value & shortcut::kKeyMask) != keyCode)
+        if (shortcut::hotkeyModifiers(value) != modifiers ||
+            int(value & shortcut::kKeyMask) != keyCode)
             continue;
         if (row.action)
             (this->*row.action)();
@@ -135,6 +127,11 @@ void Form1::WMHotKey(int modifiers, int keyCode) {
 void Form1::bringToFront() {
     QWidget* window = lastActive_ ? lastActive_.data() : this;
     if (window->isVisible() && window->isEnabled()) {
+        // A Wayland compositor lets a window take the focus only with a
+        // token from the input that asked for it; Qt reads it from here.
+        if (const QString token = hotkeys ? hotkeys->activationToken() : QString();
+            !token.isEmpty() && QGuiApplication::platformName() == QLatin1StringView("wayland"))
+            qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
         window->raise();
         window->activateWindow();
     }

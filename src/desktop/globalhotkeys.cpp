@@ -56,15 +56,9 @@ std::uint16_t numLockMask(xcb_connection_t* connection, xcb_key_symbols_t* symbo
     return XCB_MOD_MASK_2;
 }
 
-// The modifiers as a Windows hotkey message numbers them.
-int windowsModifiers(shortcut::Value value) {
-    return ((value & shortcut::kAlt) ? 1 : 0) | ((value & shortcut::kCtrl) ? 2 : 0) |
-           ((value & shortcut::kShift) ? 4 : 0);
-}
-
 } // namespace
 
-GlobalHotkeys::GlobalHotkeys(QObject* parent) : QObject(parent) {
+GlobalHotkeys::GlobalHotkeys(QObject* parent) : HotkeyRoute(parent) {
     const auto* x11 =
         qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (!x11 || !x11->connection())
@@ -101,6 +95,10 @@ bool GlobalHotkeys::available() const {
     return connection_ != nullptr;
 }
 
+HotkeyRoute::Status GlobalHotkeys::status() const {
+    return available() ? Status::Working : Status::Unavailable;
+}
+
 bool GlobalHotkeys::registerHotkey(int id, shortcut::Value value) {
     unregisterHotkey(id);
     if (!connection_ || value == 0)
@@ -113,8 +111,11 @@ bool GlobalHotkeys::registerHotkey(int id, shortcut::Value value) {
         return true;
     }
     Grab g{.value = value, .modifiers = shortcut::x11Modifiers(value), .keys = {}, .users = 1};
-    if (!grab(g))
+    if (!grab(g)) {
+        qCDebug(lcHotkeys) << "X11 grab of" << shortcut::toText(value)
+                           << "failed: no key for it, or another program holds it";
         return false;
+    }
     grabs_.push_back(std::move(g));
     claims_.insert(id, value);
     return true;
@@ -232,7 +233,7 @@ bool GlobalHotkeys::nativeEventFilter(const QByteArray& eventType, void* message
     heldKeycode_ = press->detail;
     if (!repeat) {
         // Last: a receiver may delete this object.
-        emit hotkeyPressed(windowsModifiers(it->value), it->value & shortcut::kKeyMask);
+        emit hotkeyPressed(shortcut::hotkeyModifiers(it->value), it->value & shortcut::kKeyMask);
     }
     return true;
 }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "hotkeyroute.h"
 #include "shortcut.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QHash>
-#include <QObject>
 #include <cstdint>
 #include <vector>
 
@@ -14,7 +14,7 @@ namespace qv {
 
 // System-wide key combinations, grabbed on the X11 root window through Qt's own
 // xcb connection. Create it after the QGuiApplication.
-class GlobalHotkeys : public QObject, public QAbstractNativeEventFilter {
+class GlobalHotkeys : public HotkeyRoute, public QAbstractNativeEventFilter {
     Q_OBJECT
 public:
     explicit GlobalHotkeys(QObject* parent = nullptr);
@@ -23,22 +23,19 @@ public:
     // True when running on X11 (Qt's xcb platform); elsewhere every
     // registration fails silently.
     bool available() const;
+    Status status() const override;
     // Claims the combination for the identifier, withdrawing what that
     // identifier held before (also when the new claim fails). False, silently,
     // when not on X11, for value 0 or a key without a keysym, when the
     // keyboard has no key for the keysym, or when another client holds the
     // combination.
     // Virtual so that tests can record the claims instead of making them.
-    virtual bool registerHotkey(int id, shortcut::Value value);
+    bool registerHotkey(int id, shortcut::Value value) override;
     // Withdraws the identifier's grab; an unknown identifier is ignored.
-    virtual void unregisterHotkey(int id);
+    void unregisterHotkey(int id) override;
 
-signals:
-    // A claimed combination was pressed: modifiers in the Windows numbering
-    // (Alt 1, Ctrl 2, Shift 4, OR-ed) and the virtual-key code, as a Windows
-    // hotkey message carries them. Once per press, however many identifiers
-    // claimed the combination; a held combination's repeats are dropped.
-    void hotkeyPressed(int modifiers, int keyCode);
+    // hotkeyPressed comes once per press, however many identifiers claimed
+    // the combination; a held combination's repeats are dropped.
 
 protected:
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;

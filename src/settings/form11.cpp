@@ -2,6 +2,7 @@
 
 #include "error.h"
 #include "form1.h"
+#include "hotkeyroute.h"
 #include "inifile.h"
 #include "messages.h"
 #include "paths.h"
@@ -125,6 +126,9 @@ Form11::Form11(Form1& form1) : form1_(form1) {
     connect(sBitBtn1, &QPushButton::clicked, this, &Form11::sBitBtn1Click);
     // However the window closes, the main window is usable again.
     connect(this, &QDialog::finished, &form1_, [this] { form1_.setEnabled(true); });
+    if (form1_.hotkeys)
+        connect(form1_.hotkeys, &HotkeyRoute::statusChanged, this, &Form11::updateHotkeyNote);
+    updateHotkeyNote();
 }
 
 void Form11::buildGeneral() {
@@ -173,6 +177,10 @@ void Form11::buildHotkeys() {
     addRow(sCheckBox2, HotKey2, QStringLiteral("Next song"));
     addRow(sCheckBox4, HotKey4, QStringLiteral("Previous song"));
     addRow(sCheckBox5, HotKey5, QStringLiteral("Restore / minimize"));
+    hotkeyNote = new QLabel(Hotkeys1);
+    hotkeyNote->setWordWrap(true);
+    hotkeyNote->hide();
+    grid->addWidget(hotkeyNote, row++, 0, 1, 2);
     grid->setRowStretch(row, 1);
     // The layout's own combinations, replaced from the file at creation.
     HotKey1->setValue(49232);
@@ -271,6 +279,26 @@ void Form11::loadHotkeys(const IniFile& ini) {
     load(sCheckBox5, flag("Minimize_enabled"), nullptr);
     sCheckBox7Click(); // the rows follow "Use Hotkeys" whether or not it changed
     form1_.Button13Click();
+    updateHotkeyNote();
+}
+
+void Form11::updateHotkeyNote() {
+    const QString alternative = QStringLiteral(
+        " Its own keyboard settings can drive the player through its media controls (MPRIS).");
+    QString note;
+    switch (form1_.hotkeys ? form1_.hotkeys->status() : HotkeyRoute::Status::Unavailable) {
+    case HotkeyRoute::Status::Unavailable:
+        note = QStringLiteral("This desktop offers no global hotkeys.") + alternative;
+        break;
+    case HotkeyRoute::Status::Refused:
+        note = QStringLiteral("The desktop did not grant the global hotkeys.") + alternative;
+        break;
+    case HotkeyRoute::Status::Working:
+    case HotkeyRoute::Status::Waiting:
+        break;
+    }
+    hotkeyNote->setText(note);
+    hotkeyNote->setVisible(!note.isEmpty());
 }
 
 void Form11::FormCreate() {

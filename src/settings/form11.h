@@ -98,6 +98,9 @@ public:
     HotkeyField* HotKey4;
     QCheckBox* sCheckBox5;
     HotkeyField* HotKey5;
+    // Says so when this desktop grants no global hotkeys, which the ticked
+    // rows alone would hide.
+    QLabel* hotkeyNote;
 
     // Appearance.
     QCheckBox* sCheckBox3;
@@ -119,6 +122,7 @@ private:
     void buildHotkeys();
     void buildAppearance();
     void showPage(QWidget* page);
+    void updateHotkeyNote();
     // The hotkey page from the file, then the registration: the creation
     // steps, which every opening repeats.
     void loadHotkeys(const IniFile& ini);

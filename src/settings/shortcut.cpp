@@ -146,6 +146,60 @@ const Key* findQtKey(int qtKey, bool keypad) {
     return it == std::end(kKeys) ? nullptr : it;
 }
 
+// XKB keysym names of the keys whose name is not their character.
+struct KeysymName {
+    std::uint32_t keysym;
+    const char* name;
+};
+constexpr KeysymName kKeysymNames[] = {
+    {XK_BackSpace, "BackSpace"},
+    {XK_Tab, "Tab"},
+    {XK_Return, "Return"},
+    {XK_Pause, "Pause"},
+    {XK_Escape, "Escape"},
+    {XK_space, "space"},
+    {XK_Prior, "Page_Up"},
+    {XK_Next, "Page_Down"},
+    {XK_End, "End"},
+    {XK_Home, "Home"},
+    {XK_Left, "Left"},
+    {XK_Up, "Up"},
+    {XK_Right, "Right"},
+    {XK_Down, "Down"},
+    {XK_Insert, "Insert"},
+    {XK_Delete, "Delete"},
+    {XK_KP_Multiply, "KP_Multiply"},
+    {XK_KP_Add, "KP_Add"},
+    {XK_KP_Subtract, "KP_Subtract"},
+    {XK_KP_Decimal, "KP_Decimal"},
+    {XK_KP_Divide, "KP_Divide"},
+    {XK_semicolon, "semicolon"},
+    {XK_equal, "equal"},
+    {XK_comma, "comma"},
+    {XK_minus, "minus"},
+    {XK_period, "period"},
+    {XK_slash, "slash"},
+    {XK_grave, "grave"},
+    {XK_bracketleft, "bracketleft"},
+    {XK_backslash, "backslash"},
+    {XK_bracketright, "bracketright"},
+    {XK_apostrophe, "apostrophe"},
+};
+
+QString keysymName(std::uint32_t keysym) {
+    if ((keysym >= XK_a && keysym <= XK_z) || (keysym >= XK_0 && keysym <= XK_9))
+        return QString(QChar(static_cast<char16_t>(keysym)));
+    if (keysym >= XK_F1 && keysym <= XK_F24)
+        return QStringLiteral("F%1").arg(keysym - XK_F1 + 1);
+    if (keysym >= XK_KP_0 && keysym <= XK_KP_9)
+        return QStringLiteral("KP_%1").arg(keysym - XK_KP_0);
+    for (const KeysymName& k : kKeysymNames) {
+        if (k.keysym == keysym)
+            return QLatin1StringView(k.name);
+    }
+    return {};
+}
+
 struct Prefix {
     QLatin1StringView text;
     Value modifier;
@@ -267,6 +321,25 @@ std::uint16_t x11Modifiers(Value value) {
     if (value & kAlt)
         mask |= 8; // Mod1Mask
     return mask;
+}
+
+int hotkeyModifiers(Value value) {
+    return ((value & kAlt) ? 1 : 0) | ((value & kCtrl) ? 2 : 0) | ((value & kShift) ? 4 : 0);
+}
+
+QString xdgTrigger(Value value) {
+    const Key* key = findKey(value & kKeyMask);
+    const QString name = key ? keysymName(key->keysym) : QString();
+    if (name.isEmpty())
+        return {};
+    QString text;
+    if (value & kCtrl)
+        text += QLatin1StringView("CTRL+");
+    if (value & kAlt)
+        text += QLatin1StringView("ALT+");
+    if (value & kShift)
+        text += QLatin1StringView("SHIFT+");
+    return text + name;
 }
 
 } // namespace qv::shortcut

@@ -43,5 +43,11 @@ QKeyCombination toKeyCombination(Value value);
 std::uint32_t keysym(Value value);
 // X11 modifier mask: Shift 1, Ctrl 4, Alt (Mod1) 8.
 std::uint16_t x11Modifiers(Value value);
+// The modifiers as a hotkey press reports them: Alt 1, Ctrl 2, Shift 4.
+int hotkeyModifiers(Value value);
+// The combination as the desktop's shortcut text: modifiers first, then the
+// key's XKB keysym name ("CTRL+ALT+n", "SHIFT+F5", "KP_Add"); empty when the
+// key has no name.
+QString xdgTrigger(Value value);
 
 } // namespace qv::shortcut

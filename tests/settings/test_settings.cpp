@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <optional>
+#include <xkbcommon/xkbcommon.h>
 
 using namespace qv;
 namespace sc = qv::shortcut;
@@ -287,6 +288,28 @@ private slots:
         QCOMPARE(sc::keysym(0x07), 0u);
         QCOMPARE(sc::x11Modifiers(49232), std::uint16_t(4 | 8));
         QCOMPARE(sc::x11Modifiers(0x2050), std::uint16_t(1));
+    }
+
+    // The desktop portal's trigger text names keys as XKB does: every name
+    // must read back as the key's own keysym.
+    void desktopTriggers() {
+        for (const sc::Key& key : sc::keys()) {
+            const QString trigger = sc::xdgTrigger(key.code);
+            QVERIFY2(!trigger.isEmpty(), key.name);
+            QCOMPARE(xkb_keysym_from_name(trigger.toLatin1().constData(), XKB_KEYSYM_NO_FLAGS),
+                     xkb_keysym_t(key.keysym));
+        }
+        QCOMPARE(sc::xdgTrigger(49230), QString("CTRL+ALT+n"));
+        QCOMPARE(sc::xdgTrigger(0x2000 | 0x4000 | 0x8000 | 0x74), QString("CTRL+ALT+SHIFT+F5"));
+        QCOMPARE(sc::xdgTrigger(0x6B), QString("KP_Add"));
+        QCOMPARE(sc::xdgTrigger(0x4065), QString("CTRL+KP_5"));
+        QCOMPARE(sc::xdgTrigger(0x4021), QString("CTRL+Page_Up"));
+        QCOMPARE(sc::xdgTrigger(0x4031), QString("CTRL+1"));
+        QCOMPARE(sc::xdgTrigger(0), QString());
+        QCOMPARE(sc::xdgTrigger(0xC000), QString());
+        QCOMPARE(sc::xdgTrigger(0x4000 | 0x07), QString());
+        QCOMPARE(sc::hotkeyModifiers(49232), 1 | 2);
+        QCOMPARE(sc::hotkeyModifiers(0x2050), 4);
     }
 
 private:
