@@ -31,8 +31,8 @@ namespace {
 
 // Ending something needs no portal started for it.
 QDBusMessage closeCall(const QString& path, const QString& interface) {
-    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.portal.Desktop"),
-                                                       path, interface, QStringLiteral("Close"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.portal.Desktop"), path, interface, QStringLiteral("Close"));
     call.setAutoStartService(false);
     return call;
 }
@@ -99,8 +99,7 @@ private:
     void unwatch() {
         if (!path_.isEmpty())
             bus_.disconnect(kService, path_, QStringLiteral("org.freedesktop.portal.Request"),
-                            QStringLiteral("Response"), this,
-                            SLOT(onResponse(uint, QVariantMap)));
+                            QStringLiteral("Response"), this, SLOT(onResponse(uint, QVariantMap)));
     }
 
     QDBusConnection bus_;
@@ -193,8 +192,8 @@ void PortalHotkeys::setStatus(Status status) {
 }
 
 template <typename Done>
-void PortalHotkeys::request(const QString& method, const QVariantList& arguments,
-                            int optionsIndex, int timeoutMs, Done done) {
+void PortalHotkeys::request(const QString& method, const QVariantList& arguments, int optionsIndex,
+                            int timeoutMs, Done done) {
     const QString token = QStringLiteral("qvplayer%1").arg(++nextToken_);
     QVariantList args = arguments;
     QVariantMap options = args[optionsIndex].toMap();
@@ -214,8 +213,8 @@ void PortalHotkeys::request(const QString& method, const QVariantList& arguments
                 w->deleteLater();
                 const QDBusPendingReply<QDBusObjectPath> reply = *w;
                 if (reply.isError()) {
-                    qCDebug(lcHotkeys) << "desktop portal:" << method << "failed:"
-                                       << reply.error().message();
+                    qCDebug(lcHotkeys)
+                        << "desktop portal:" << method << "failed:" << reply.error().message();
                     waiter->finish(2, {});
                     return;
                 }
@@ -230,33 +229,37 @@ void PortalHotkeys::start() {
     const QString appId = QGuiApplication::desktopFileName().isEmpty()
                               ? QStringLiteral("qvplayer")
                               : QGuiApplication::desktopFileName();
-    QDBusMessage registration =
-        QDBusMessage::createMethodCall(kService, kPath,
-                                       QStringLiteral("org.freedesktop.host.portal.Registry"),
-                                       QStringLiteral("Register"));
+    QDBusMessage registration = QDBusMessage::createMethodCall(
+        kService, kPath, QStringLiteral("org.freedesktop.host.portal.Registry"),
+        QStringLiteral("Register"));
     registration.setArguments({appId, QVariantMap()});
-    auto* registered = new QDBusPendingCallWatcher(bus_.asyncCall(registration, kCallTimeoutMs), this);
-    connect(registered, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        if (w->isError())
-            qCDebug(lcHotkeys) << "desktop portal without an app registry:" << w->error().name();
+    auto* registered =
+        new QDBusPendingCallWatcher(bus_.asyncCall(registration, kCallTimeoutMs), this);
+    connect(
+        registered, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+            w->deleteLater();
+            if (w->isError())
+                qCDebug(lcHotkeys)
+                    << "desktop portal without an app registry:" << w->error().name();
 
-        QDBusMessage version = QDBusMessage::createMethodCall(
-            kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-            QStringLiteral("Get"));
-        version.setArguments({kInterface, QStringLiteral("version")});
-        auto* checked = new QDBusPendingCallWatcher(bus_.asyncCall(version, kCallTimeoutMs), this);
-        connect(checked, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* c) {
-            c->deleteLater();
-            if (c->isError()) {
-                qCDebug(lcHotkeys) << "the desktop offers no global shortcuts portal:"
-                                   << c->error().message();
-                setStatus(Status::Unavailable);
-                return;
-            }
-            createSession();
+            QDBusMessage version = QDBusMessage::createMethodCall(
+                kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                QStringLiteral("Get"));
+            version.setArguments({kInterface, QStringLiteral("version")});
+            auto* checked =
+                new QDBusPendingCallWatcher(bus_.asyncCall(version, kCallTimeoutMs), this);
+            connect(checked, &QDBusPendingCallWatcher::finished, this,
+                    [this](QDBusPendingCallWatcher* c) {
+                        c->deleteLater();
+                        if (c->isError()) {
+                            qCDebug(lcHotkeys) << "the desktop offers no global shortcuts portal:"
+                                               << c->error().message();
+                            setStatus(Status::Unavailable);
+                            return;
+                        }
+                        createSession();
+                    });
         });
-    });
 }
 
 void PortalHotkeys::createSession() {
@@ -266,8 +269,8 @@ void PortalHotkeys::createSession() {
             [this](uint response, const QVariantMap& results) {
                 const QString session = results.value(QStringLiteral("session_handle")).toString();
                 if (response != 0 || session.isEmpty()) {
-                    qCDebug(lcHotkeys) << "the desktop refused a shortcuts session, answer"
-                                       << response;
+                    qCDebug(lcHotkeys)
+                        << "the desktop refused a shortcuts session, answer" << response;
                     setStatus(Status::Refused);
                     return;
                 }
@@ -279,12 +282,12 @@ void PortalHotkeys::createSession() {
 }
 
 void PortalHotkeys::listShortcuts() {
-    request(QStringLiteral("ListShortcuts"), {QVariant::fromValue(QDBusObjectPath(session_)),
-                                              QVariantMap()},
-            1, kAnswerTimeoutMs, [this](uint response, const QVariantMap& results) {
+    request(QStringLiteral("ListShortcuts"),
+            {QVariant::fromValue(QDBusObjectPath(session_)), QVariantMap()}, 1, kAnswerTimeoutMs,
+            [this](uint response, const QVariantMap& results) {
                 if (response == 0)
-                    takeTriggers(qdbus_cast<PortalShortcuts>(
-                        results.value(QStringLiteral("shortcuts"))));
+                    takeTriggers(
+                        qdbus_cast<PortalShortcuts>(results.value(QStringLiteral("shortcuts"))));
             });
 }
 

@@ -80,10 +80,10 @@ private:
     Status status_ = Status::Waiting;
     QString session_; // object path, empty while there is none
     std::vector<Row> rows_;
-    PortalShortcuts asked_;   // the set last sent to the desktop
-    bool binding_ = false;    // a bind is waiting for its answer
+    PortalShortcuts asked_;     // the set last sent to the desktop
+    bool binding_ = false;      // a bind is waiting for its answer
     bool sessionBound_ = false; // the session has had a set bound
-    bool retried_ = false;    // a refused re-bind was tried once in a new session
+    bool retried_ = false;      // a refused re-bind was tried once in a new session
     QTimer bindTimer_;
     QVariantMap desktopTriggers_;
     int nextToken_ = 0;

@@ -60,7 +60,8 @@ public:
             return;
 
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_DESKTOP_PORTAL_DIR"), dir_.filePath(QStringLiteral("portals")));
+        env.insert(QStringLiteral("XDG_DESKTOP_PORTAL_DIR"),
+                   dir_.filePath(QStringLiteral("portals")));
         env.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("qvtest"));
         frontend_.setProcessEnvironment(env);
         // Debian's 1.16 frontend complains on stderr whenever a session closes.
@@ -68,8 +69,8 @@ public:
         frontend_.setStandardErrorFile(QProcess::nullDevice());
         frontend_.start(QStringLiteral("/usr/libexec/xdg-desktop-portal"), {QStringLiteral("-r")});
         QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
-        for (int i = 0; i < 100 && !bus->isServiceRegistered(QStringLiteral(
-                                        "org.freedesktop.portal.Desktop"));
+        for (int i = 0;
+             i < 100 && !bus->isServiceRegistered(QStringLiteral("org.freedesktop.portal.Desktop"));
              ++i)
             QTest::qWait(100);
         ready_ = bus->isServiceRegistered(QStringLiteral("org.freedesktop.portal.Desktop"));
@@ -82,8 +83,8 @@ public:
             backend_.kill();
         // The frontend's name must be gone, or the next desktop would find it.
         QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
-        for (int i = 0; i < 50 && bus->isServiceRegistered(QStringLiteral(
-                                       "org.freedesktop.portal.Desktop"));
+        for (int i = 0;
+             i < 50 && bus->isServiceRegistered(QStringLiteral("org.freedesktop.portal.Desktop"));
              ++i)
             QTest::qWait(100);
     }
@@ -93,8 +94,8 @@ public:
     bool ready() const { return ready_; }
 
     QDBusMessage control(const QString& method, const QVariantList& arguments = {}) const {
-        QDBusMessage call = QDBusMessage::createMethodCall(kControl, QStringLiteral("/org/qvtest/Backend"),
-                                                           kControl, method);
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            kControl, QStringLiteral("/org/qvtest/Backend"), kControl, method);
         call.setArguments(arguments);
         return QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
     }
@@ -147,7 +148,8 @@ class TestPortalHotkeys : public QObject {
     std::unique_ptr<Form1> form1_;
     FakeMediaPlayer* player_ = nullptr;
 
-    const PortalDesktop& startDesktop(PortalDesktop::Shortcuts shortcuts = PortalDesktop::Shortcuts::Offered) {
+    const PortalDesktop&
+    startDesktop(PortalDesktop::Shortcuts shortcuts = PortalDesktop::Shortcuts::Offered) {
         desktop_ = std::make_unique<PortalDesktop>(shortcuts);
         return *desktop_;
     }
@@ -162,10 +164,10 @@ class TestPortalHotkeys : public QObject {
     int selected() const { return qv::rows::selected(*form1_->ListBox1); }
 
     static QStringList allFour() {
-        return {"[General]", "Reportstarts=0", "[Hotkeys]", "General_enabled=1",
-                "Play=Ctrl+Alt+P", "Play_enabled=1", "Next=Ctrl+Alt+N", "Next_enabled=1",
-                "Previous=Ctrl+Alt+B", "Previous_enabled=1", "Minimize=Shift+F5",
-                "Minimize_enabled=1"};
+        return {"[General]",          "Reportstarts=0",    "[Hotkeys]",
+                "General_enabled=1",  "Play=Ctrl+Alt+P",   "Play_enabled=1",
+                "Next=Ctrl+Alt+N",    "Next_enabled=1",    "Previous=Ctrl+Alt+B",
+                "Previous_enabled=1", "Minimize=Shift+F5", "Minimize_enabled=1"};
     }
 
 private slots:
@@ -199,10 +201,10 @@ private slots:
         QCOMPARE(form1_->hotkeys->status(), HotkeyRoute::Status::Waiting);
 
         QTRY_COMPARE_WITH_TIMEOUT(desktop.calls(QStringLiteral("BindShortcuts")).size(), 1, 10000);
-        QCOMPARE(shortcutLines(desktop.calls(QStringLiteral("BindShortcuts"))[0]),
-                 QStringList({"play-pause|Play / Pause|CTRL+ALT+p",
-                              "next-song|Next song|CTRL+ALT+n",
-                              "restore-minimize|Restore / minimize|SHIFT+F5"}));
+        QCOMPARE(
+            shortcutLines(desktop.calls(QStringLiteral("BindShortcuts"))[0]),
+            QStringList({"play-pause|Play / Pause|CTRL+ALT+p", "next-song|Next song|CTRL+ALT+n",
+                         "restore-minimize|Restore / minimize|SHIFT+F5"}));
         QCOMPARE(desktop.calls(QStringLiteral("CreateSession")).size(), 1);
         QTRY_COMPARE_WITH_TIMEOUT(form1_->hotkeys->status(), HotkeyRoute::Status::Working, 5000);
         QVERIFY(desktop.calls(QStringLiteral("ListShortcuts")).size() == 1);
@@ -216,10 +218,10 @@ private slots:
         QTest::keyClick(settings().HotKey2, Qt::Key_M, Qt::ControlModifier | Qt::AltModifier);
         settings().sBitBtn1Click();
         QTRY_COMPARE_WITH_TIMEOUT(desktop.calls(QStringLiteral("BindShortcuts")).size(), 2, 10000);
-        QCOMPARE(shortcutLines(desktop.calls(QStringLiteral("BindShortcuts"))[1]),
-                 QStringList({"play-pause|Play / Pause|CTRL+ALT+p",
-                              "next-song|Next song|CTRL+ALT+m",
-                              "restore-minimize|Restore / minimize|SHIFT+F5"}));
+        QCOMPARE(
+            shortcutLines(desktop.calls(QStringLiteral("BindShortcuts"))[1]),
+            QStringList({"play-pause|Play / Pause|CTRL+ALT+p", "next-song|Next song|CTRL+ALT+m",
+                         "restore-minimize|Restore / minimize|SHIFT+F5"}));
 
         // A row cleared and applied stays bound: the set does not change.
         settings().sCheckBox1->click();
@@ -227,10 +229,10 @@ private slots:
         QTest::keyClick(settings().HotKey5, Qt::Key_F6, Qt::ShiftModifier);
         settings().sBitBtn1Click();
         QTRY_COMPARE_WITH_TIMEOUT(desktop.calls(QStringLiteral("BindShortcuts")).size(), 3, 10000);
-        QCOMPARE(shortcutLines(desktop.calls(QStringLiteral("BindShortcuts"))[2]),
-                 QStringList({"play-pause|Play / Pause|CTRL+ALT+p",
-                              "next-song|Next song|CTRL+ALT+m",
-                              "restore-minimize|Restore / minimize|SHIFT+F6"}));
+        QCOMPARE(
+            shortcutLines(desktop.calls(QStringLiteral("BindShortcuts"))[2]),
+            QStringList({"play-pause|Play / Pause|CTRL+ALT+p", "next-song|Next song|CTRL+ALT+m",
+                         "restore-minimize|Restore / minimize|SHIFT+F6"}));
         QCOMPARE(desktop.calls(QStringLiteral("CreateSession")).size(), 1);
     }
 
