@@ -16,14 +16,15 @@ bool sodiumReady() {
     return ready;
 }
 
-// Strict base64 of exactly size bytes.
+// Base64 of exactly N bytes, in its one canonical spelling. Not libsodium's
+// decoder: version 1.0.18 takes the byte 0xFF for a '/'.
 template <std::size_t N> bool decode(QByteArrayView text, std::array<std::uint8_t, N>& out) {
-    std::size_t length = 0;
-    const char* end = nullptr;
-    return !text.isEmpty() &&
-           sodium_base642bin(out.data(), out.size(), text.data(), std::size_t(text.size()),
-                             nullptr, &length, &end, sodium_base64_VARIANT_ORIGINAL) == 0 &&
-           length == N && end == text.data() + text.size();
+    const auto result = QByteArray::fromBase64Encoding(
+        text.toByteArray(), QByteArray::Base64Encoding | QByteArray::AbortOnBase64DecodingErrors);
+    if (!result || result.decoded.size() != qsizetype(N) || result.decoded.toBase64() != text)
+        return false;
+    std::memcpy(out.data(), result.decoded.constData(), N);
+    return true;
 }
 
 QByteArrayView withoutCr(QByteArrayView line) {
@@ -166,11 +167,11 @@ Verdict Verifier::finish() {
         crypto_generichash_final(&hash_->state, digest.data(), digest.size());
         const QByteArrayView message(reinterpret_cast<const char*>(digest.data()),
                                      qsizetype(digest.size()));
-        verdict_ = signedBy(signature_->signature, message, *key_) ? Verdict::Valid
-                                                                   : Verdict::Mismatch;
+        verdict_ =
+            signedBy(signature_->signature, message, *key_) ? Verdict::Valid : Verdict::Mismatch;
     } else {
-        verdict_ = signedBy(signature_->signature, whole_, *key_) ? Verdict::Valid
-                                                                  : Verdict::Mismatch;
+        verdict_ =
+            signedBy(signature_->signature, whole_, *key_) ? Verdict::Valid : Verdict::Mismatch;
         whole_.clear();
     }
     return verdict_;

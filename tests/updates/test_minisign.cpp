@@ -133,6 +133,7 @@ private slots:
         // Nothing to check against: refused, whatever the signature.
         QVERIFY(parseKeys(QString()).empty());
         QVERIFY(parseKeys(QStringLiteral("RWQ= Zm9v")).empty());
+        QVERIFY(parseKeys(QString(one).replace(QLatin1Char('6'), QChar(0xFF))).empty());
         QCOMPARE(verify({}, byOne, file), Verdict::NoKey);
         QCOMPARE(verify({}, std::nullopt, file), Verdict::NoKey);
         QCOMPARE(verify(both, std::nullopt, file), Verdict::NoSignature);
@@ -161,6 +162,11 @@ private slots:
         QList<QByteArray> spaced = good;
         spaced[1].insert(8, ' ');
         QTest::newRow("blank in base64") << joined(spaced);
+        // A decoder that takes 0xFF for '/' would read the real signature.
+        QList<QByteArray> foreign = good;
+        QVERIFY(foreign[3].contains('/'));
+        foreign[3].replace('/', '\xff');
+        QTest::newRow("a byte outside base64") << joined(foreign);
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("an HTML error page") << QByteArray("<html><body>Not Found</body></html>\n");
     }
