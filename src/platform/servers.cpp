@@ -20,7 +20,7 @@ const Key kKeys[] = {
     {"Radio", &Servers::radio},           {"Update", &Servers::update},
     {"Counter", &Servers::counter},       {"Homepage", &Servers::homepage},
     {"MakerPage", &Servers::makerPage},   {"ContactMail", &Servers::contactMail},
-    {"SecondMail", &Servers::secondMail},
+    {"SecondMail", &Servers::secondMail}, {"UpdateKey", &Servers::updateKey},
 };
 
 // A value as QSettings reads it back: plain addresses stay readable; anything
@@ -54,6 +54,7 @@ Servers Servers::defaults() {
         QStringLiteral("http://www.quorvell.example/user/halvane/"),
         QStringLiteral("contact@halvane.example"),
         QStringLiteral("support@halvane.example"),
+        QString(), // no key: every installer is refused
     };
 }
 

@@ -18,6 +18,9 @@ struct Servers {
     QString makerPage;
     QString contactMail;
     QString secondMail;
+    // The maker's minisign public keys (base64 lines, blank-separated): only
+    // an installer signed by one of them is ever started. None by default.
+    QString updateKey;
 
     static Servers defaults();
     static Servers load(const QString& iniPath);

@@ -262,6 +262,33 @@ bool WebTransfer::tryDownloadToFile(const QString& url, const QString& file,
     return !out.failed() && target.commit();
 }
 
+std::optional<QByteArray> WebTransfer::fetch(const QString& url, qint64 maxBytes,
+                                             QDeadlineTimer deadline, QString* why) {
+    QByteArray body;
+    bool tooLarge = false;
+    Hooks hooks;
+    hooks.deadline = deadline;
+    hooks.store = [&](const QByteArray& chunk) {
+        tooLarge = body.size() + chunk.size() > maxBytes;
+        if (!tooLarge)
+            body += chunk;
+        return !tooLarge;
+    };
+    const Outcome out = runTransfer(QUrl(url), hooks, QEventLoop::AllEvents);
+    if (out.cancelled)
+        throw Cancelled(QStringLiteral("Transfer cancelled: ") + url);
+    if (!out.failed() && !tooLarge)
+        return body;
+    if (why) {
+        *why = tooLarge          ? QStringLiteral("larger than %1 bytes").arg(maxBytes)
+               : out.timedOut    ? QStringLiteral("timed out")
+               : out.httpError() ? out.statusLine
+               : out.error != QNetworkReply::NoError ? out.errorText
+                                                     : QStringLiteral("broken off");
+    }
+    return std::nullopt;
+}
+
 bool WebTransfer::isOnline() {
     if (onlineOverride)
         return *onlineOverride;

@@ -40,6 +40,13 @@ public:
     static bool tryDownloadToFile(const QString& url, const QString& file,
                                   QDeadlineTimer deadline = QDeadlineTimer::Forever);
 
+    // A small body into memory, processing all pending events meanwhile:
+    // std::nullopt on any failure (refused, HTTP status >= 400, broken,
+    // larger than maxBytes, past the deadline), with why set to the reason.
+    // Throws Cancelled when the application quits meanwhile.
+    static std::optional<QByteArray> fetch(const QString& url, qint64 maxBytes,
+                                           QDeadlineTimer deadline, QString* why = nullptr);
+
     // False only when the system explicitly reports that it is offline.
     static bool isOnline();
 

@@ -34,7 +34,8 @@ public:
     void FormClose();
 
     // A transfer began and ended successfully with every announced byte
-    // stored in "update.exe". Nothing else ever starts the installer.
+    // stored in "update.exe", and the installer's signature verified with
+    // one of the update keys. Nothing else ever starts the installer.
     bool downloadComplete() const { return complete_; }
 
 protected:

@@ -177,6 +177,20 @@ Verdict Verifier::finish() {
     return verdict_;
 }
 
+VerifyingDevice::VerifyingDevice(QIODevice& target, Verifier& verifier)
+    : target_(target), verifier_(verifier) {
+    open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+}
+
+qint64 VerifyingDevice::writeData(const char* data, qint64 size) {
+    const qint64 written = target_.write(data, size);
+    if (written > 0)
+        verifier_.add(QByteArrayView(data, written));
+    else if (written < 0)
+        setErrorString(target_.errorString());
+    return written;
+}
+
 Verdict verify(const std::vector<PublicKey>& keys, const std::optional<QByteArray>& signatureFile,
                QByteArrayView file) {
     Verifier verifier(keys, signatureFile);

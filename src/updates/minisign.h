@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QIODevice>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -76,6 +77,21 @@ private:
     bool finished_ = false;
     std::unique_ptr<HashState> hash_;
     QByteArray whole_; // the file, for a legacy signature only
+};
+
+// Writes through to another device and hands the verifier every byte that
+// the device took, so that a file is checked as it is stored.
+class VerifyingDevice : public QIODevice {
+public:
+    VerifyingDevice(QIODevice& target, Verifier& verifier);
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override;
+
+private:
+    QIODevice& target_;
+    Verifier& verifier_;
 };
 
 // The whole check at once.

@@ -57,6 +57,8 @@ has_line "$ini" $'[Servers]\r'
 has_line "$ini" $'Portal=http://www.quorvell.example\r'
 has_line "$ini" $'FavoritesPage=http://%1.quorvell.example/favorites/\r'
 has_line "$ini" $'Update=http://update.halvane.example\r'
+# No update key is built in: such an installation starts no installer.
+has_line "$ini" $'UpdateKey=\r'
 for key in Portal FavoritesPage Radio Update Counter Homepage MakerPage ContactMail SecondMail; do
     [ "$(grep -c "^$key=." "$ini")" = 1 ] || fail "servers.ini has no single $key"
 done

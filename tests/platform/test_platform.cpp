@@ -180,7 +180,8 @@ private slots:
         const QByteArray shipped = Servers::defaults().toIni();
         QVERIFY(shipped.startsWith("[Servers]\r\nPortal=" + Servers::defaults().portal.toUtf8() +
                                    "\r\n"));
-        QCOMPARE(shipped.count("\r\n"), 10);
+        QCOMPARE(shipped.count("\r\n"), 11);
+        QVERIFY(shipped.endsWith("\r\nUpdateKey=\r\n")); // no key is built in
         QVERIFY(!shipped.contains('"'));
         writeAll(ini, shipped);
         QVERIFY(Servers::load(ini) == Servers::defaults());
@@ -196,6 +197,7 @@ private slots:
         odd.makerPage = QStringLiteral("@@two");
         odd.contactMail = QStringLiteral("a@b.example");
         odd.secondMail = QStringLiteral("\\");
+        odd.updateKey = QStringLiteral("RWSagcTk+/= RWQf6LRC"); // two keys, blank-separated
         writeAll(ini, odd.toIni());
         const Servers back = Servers::load(ini);
         QCOMPARE(back.portal, odd.portal);
@@ -207,6 +209,7 @@ private slots:
         QCOMPARE(back.makerPage, odd.makerPage);
         QCOMPARE(back.contactMail, odd.contactMail);
         QCOMPARE(back.secondMail, odd.secondMail);
+        QCOMPARE(back.updateKey, odd.updateKey);
     }
 
     void boundaryShowsErrorsAndSwallowsCancellation() {

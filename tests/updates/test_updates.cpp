@@ -5,6 +5,7 @@
 #include "messages.h"
 #include "program.h"
 #include "secondarywindows.h"
+#include "servers.h"
 #include "shell.h"
 #include "testinstall.h"
 #include "testloop.h"
@@ -15,8 +16,10 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTest>
 
 using qv::Form1;
@@ -254,6 +257,62 @@ private slots:
         manager.close();
         QCOMPARE(messages_->texts().last(), QStringLiteral("Update not completed yet"));
         QVERIFY(opened_.isEmpty() && !closing_.asked && form1_->isEnabled());
+    }
+
+    // Only an installer signed with an update key counts: anything else is
+    // refused with its reason, keeps the earlier file and starts nothing.
+    void unverifiedInstallerIsRefused_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("withKey");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("unsigned") << "unsigned" << true << "no signature";
+        QTest::newRow("tampered") << "tampered" << true << "a signature that does not match";
+        QTest::newRow("wrong key") << "wrongkey" << true << "an unknown key";
+        QTest::newRow("no update key") << "" << false << "no update key configured";
+    }
+    void unverifiedInstallerIsRefused() {
+        QFETCH(QString, fault);
+        QFETCH(bool, withKey);
+        QFETCH(QString, reason);
+        writeAll(file("update.exe"), "old");
+        if (!withKey) {
+            qv::Servers servers = qv::Servers::current();
+            servers.updateKey.clear();
+            qv::Servers::setCurrent(servers);
+        }
+        if (!fault.isEmpty())
+            portal_.setFaults({fault.toStdString()});
+        start();
+        form1_->sButton5Click();
+        QTest::mouseClick(form1_->windows.form9->Button2, Qt::LeftButton);
+        qv::Form10& manager = *form1_->windows.form10;
+        QTRY_VERIFY_WITH_TIMEOUT(!messages_->records.isEmpty(), 15000);
+        QCOMPARE(messages_->texts(),
+                 QStringList{"The update could not be verified and will not be installed.\n"
+                             "Reason: " +
+                             reason + "."});
+        QVERIFY(!manager.downloadComplete());
+        QVERIFY(manager.isVisible() && manager.Button2->isHidden());
+        QCOMPARE(readAll(file("update.exe")), QByteArray("old"));
+        QCOMPARE(QDir(file({})).entryList({"update.exe*"}), QStringList{"update.exe"});
+
+        manager.close();
+        QCOMPARE(messages_->texts().last(), QStringLiteral("Update not completed yet"));
+        QVERIFY(opened_.isEmpty() && !closing_.asked && form1_->isEnabled());
+    }
+
+    // The demo portal's signature is one the minisign tool accepts.
+    void demoSignatureVerifiesWithMinisign() {
+        if (QStandardPaths::findExecutable(QStringLiteral("minisign")).isEmpty())
+            QSKIP("minisign is not installed");
+        const QString base = QString::fromStdString(portal_.baseUrl()) + "/radioplayer/update.exe";
+        QVERIFY(qv::WebTransfer::tryDownloadToFile(base, file("update.exe")));
+        QVERIFY(qv::WebTransfer::tryDownloadToFile(base + ".minisig", file("update.exe.minisig")));
+        QProcess minisign;
+        minisign.setWorkingDirectory(file({}));
+        minisign.start("minisign", {"-V", "-m", "update.exe", "-p", QV_DEMO_UPDATE_KEY});
+        QVERIFY(minisign.waitForFinished(20000));
+        QVERIFY2(minisign.exitCode() == 0, minisign.readAllStandardError().constData());
     }
 
     void unwritableInstaller() {

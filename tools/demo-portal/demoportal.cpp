@@ -1,5 +1,7 @@
 #include "demoportal.h"
 
+#include "demosigning.h"
+
 #include "catalogue.h"
 
 #include <httplib.h>
@@ -28,9 +30,9 @@ using namespace std::chrono_literals;
 
 constexpr const char* kHtml = "text/html; charset=utf-8";
 constexpr const char* kText = "text/plain; charset=utf-8";
-constexpr const char* kFaultNames[] = {"slow",    "hang",    "http500",  "truncated",
-                                       "hostile", "crowded", "radiocut", "huge",
-                                       "garbage", "marks",   "endless",  "stall"};
+constexpr const char* kFaultNames[] = {"slow",    "hang",     "http500",  "truncated", "hostile",
+                                       "crowded", "radiocut", "huge",     "garbage",   "marks",
+                                       "endless", "stall",    "unsigned", "tampered",  "wrongkey"};
 constexpr std::size_t kEndlessBytes = std::size_t(1) << 40;
 constexpr int kStallTicks = 600;                     // 100 ms each
 constexpr std::size_t kHugeBytes = 50 * 1000 * 1000; // what a "huge" page adds
@@ -62,7 +64,8 @@ std::optional<Fault> parseFault(const std::string& faultText) {
 struct ActiveFaults {
     bool slow = false, hang = false, http500 = false, truncated = false, hostile = false,
          crowded = false, radioCut = false, huge = false, garbage = false, marks = false,
-         endless = false, stall = false;
+         endless = false, stall = false, unsignedInstaller = false, tampered = false,
+         wrongKey = false;
 };
 
 std::string pageHead(const std::string& title) {
@@ -116,8 +119,24 @@ std::string hostileItems(const std::string& base, int list, const std::string& o
 
 } // namespace
 
+// The installer the update server offers: deterministic bytes.
+const std::string& installer() {
+    static const std::string bytes = [] {
+        std::string b = "MZ";
+        std::uint32_t x = 0x51a7e;
+        while (b.size() < 300 * 1024) {
+            x = x * 1664525U + 1013904223U;
+            b += static_cast<char>(x >> 24);
+        }
+        return b;
+    }();
+    return bytes;
+}
+
 struct Portal::Impl {
     Options opt;
+    // Another key than the demo key, made anew for each portal.
+    const SigningKey wrongKey = randomKey();
     httplib::Server web;
     std::unique_ptr<httplib::Server> radio[2];
     int webPort = 0;
@@ -198,6 +217,9 @@ struct Portal::Impl {
             a.marks |= f.name == "marks";
             a.endless |= f.name == "endless";
             a.stall |= f.name == "stall";
+            a.unsignedInstaller |= f.name == "unsigned";
+            a.tampered |= f.name == "tampered";
+            a.wrongKey |= f.name == "wrongkey";
         }
         return a;
     }
@@ -592,17 +614,23 @@ struct Portal::Impl {
         });
         route(s, "/radioplayer/currentversion.ini",
               [](const Request&, Response& r, bool) { r.set_content("1.37\r\n", kText); });
-        route(s, "/radioplayer/update.exe", [](const Request&, Response& r, bool) {
-            static const std::string installer = [] {
-                std::string b = "MZ";
-                std::uint32_t x = 0x51a7e;
-                while (b.size() < 300 * 1024) {
-                    x = x * 1664525U + 1013904223U;
-                    b += static_cast<char>(x >> 24);
-                }
-                return b;
-            }();
-            r.set_content(installer, "application/octet-stream");
+        route(s, "/radioplayer/update.exe", [this](const Request& q, Response& r, bool) {
+            std::string body = installer();
+            // Changed after signing, as on the way from a hostile network.
+            if (faultsFor(q.path).tampered)
+                body[body.size() / 2] = static_cast<char>(body[body.size() / 2] ^ 0x01);
+            r.set_content(body, "application/octet-stream");
+        });
+        route(s, "/radioplayer/update.exe.minisig", [this](const Request& q, Response& r, bool) {
+            const ActiveFaults f = faultsFor(q.path);
+            if (f.unsignedInstaller) {
+                r.status = 404;
+                r.set_content("Not Found\n", kText);
+                return;
+            }
+            r.set_content(minisignature(installer(), f.wrongKey ? wrongKey : demoKey(),
+                                        "file:update.exe\tdemo portal"),
+                          kText);
         });
         route(s, "/radioplayer/counter.htm", [this](const Request&, Response& r, bool) {
             const int hits = ++counterHits;
@@ -764,7 +792,8 @@ std::string Portal::serversIni() const {
         s += "Radio=" + radioBase() + "\r\n";
     s += "Update=" + b + "\r\nCounter=" + b + "\r\nHomepage=" + b + "/halvane/\r\nMakerPage=" + b +
          "/listen/maker/\r\nContactMail=contact@halvane.example\r\nSecondMail=support@halvane."
-         "example\r\n";
+         "example\r\nUpdateKey=" +
+         demoPublicKey() + "\r\n";
     return s;
 }
 

@@ -28,6 +28,9 @@ struct Options {
     // marks: list and favourites pages hold 10,000 entries
     // endless: pages never end (4 KB more every 50 ms)
     // stall: radio streams stay open and send nothing
+    // unsigned: the installer has no signature (404)
+    // tampered: the installer's bytes change after signing
+    // wrongkey: the installer is signed by a key nobody trusts
     std::vector<std::string> faults;
     bool logToStdout = false; // one line per request: "GET /path STATUS"
 };

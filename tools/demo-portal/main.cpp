@@ -22,7 +22,9 @@ constexpr const char* kUsage =
     "\n"
     "  --servers-ini PATH  write a servers.ini pointing the player at this portal\n"
     "  --fault NAME        slow, hang, http500, truncated, hostile, crowded,\n"
-    "                      radiocut, huge, garbage, marks, endless or stall;\n"
+    "                      radiocut, huge, garbage, marks, endless, stall,\n"
+    "                      unsigned, tampered or wrongkey (the installer's\n"
+    "                      signature missing, bytes changed, another key);\n"
     "                      with :PATHPREFIX only for paths starting with it\n"
     "  --quiet             do not log requests\n";
 
