@@ -76,8 +76,9 @@ std::string minisignature(const std::string& file, const SigningKey& key,
                           const std::string& trustedComment) {
     ready();
     std::array<unsigned char, 64> hash{};
-    crypto_generichash(hash.data(), hash.size(), reinterpret_cast<const unsigned char*>(file.data()),
-                       file.size(), nullptr, 0);
+    crypto_generichash(hash.data(), hash.size(),
+                       reinterpret_cast<const unsigned char*>(file.data()), file.size(), nullptr,
+                       0);
     const std::array<unsigned char, 64> fileSignature = sign(hash.data(), hash.size(), key);
 
     std::vector<unsigned char> line = {'E', 'D'};
