@@ -51,12 +51,13 @@ int main(int argc, char** argv) {
     }
     if (!run(dir.path(), {"-G", "-W", "-p", "key.pub", "-s", "key.sec"}) ||
         !run(dir.path(), {"-S", "-s", "key.sec", "-m", "update.exe", "-x", "ed.minisig"}) ||
-        !run(dir.path(), {"-S", "-l", "-s", "key.sec", "-m", "update.exe", "-x", "legacy.minisig"})) {
+        !run(dir.path(),
+             {"-S", "-l", "-s", "key.sec", "-m", "update.exe", "-x", "legacy.minisig"})) {
         std::fprintf(stderr, "verifybench: minisign is needed (scripts/setup installs it)\n");
         return 1;
     }
-    const auto keys = qv::minisign::parseKeys(
-        QString::fromLatin1(readFile(dir.filePath(QStringLiteral("key.pub"))).split('\n').value(1)));
+    const auto keys = qv::minisign::parseKeys(QString::fromLatin1(
+        readFile(dir.filePath(QStringLiteral("key.pub"))).split('\n').value(1)));
 
     const auto measure = [&](const QString& signatureName, std::vector<double>& along,
                              std::vector<double>& atEnd) {

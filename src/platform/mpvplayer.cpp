@@ -78,6 +78,9 @@ constexpr const char* kOptions[][2] = {
     {"ytdl", "no"},
     {"input-default-bindings", "no"},
     {"network-timeout", "15"},
+    // Like the page transfers: a server whose certificate the system does not
+    // trust plays nothing (libmpv checks no certificate unless told to).
+    {"tls-verify", "yes"},
     {"audio-display", "no"},
     {"demuxer-lavf-probesize", "32"},
 };

@@ -16,11 +16,15 @@
 #include <QThread>
 #include <QTimer>
 
+#include <QLoggingCategory>
+#include <QSslError>
 #include <QUrl>
 #include <algorithm>
 #include <cerrno>
 #include <exception>
 #include <memory>
+
+Q_LOGGING_CATEGORY(lcNet, "qv.net", QtWarningMsg)
 
 namespace qv {
 
@@ -171,6 +175,14 @@ Outcome runTransfer(const QUrl& url, const Hooks& hooks, QEventLoop::ProcessEven
         report();
     });
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    // The failure the user is shown names only the address: the reason, a
+    // certificate that cannot be verified above all, goes to the log.
+    QObject::connect(reply.get(), &QNetworkReply::sslErrors, &loop,
+                     [&url](const QList<QSslError>& errors) {
+                         for (const QSslError& e : errors)
+                             qCDebug(lcNet).noquote() << "TLS error on" << url.toDisplayString()
+                                                      << ":" << e.errorString();
+                     });
 
     QTimer limit;
     if (!hooks.deadline.isForever()) {
@@ -193,6 +205,11 @@ Outcome runTransfer(const QUrl& url, const Hooks& hooks, QEventLoop::ProcessEven
     out.error = reply->error();
     out.errorText = reply->errorString();
     out.timedOut |= out.error == QNetworkReply::OperationCanceledError && !aborting;
+    if (out.error != QNetworkReply::NoError && !aborting)
+        qCDebug(lcNet).noquote() << "GET" << url.toDisplayString() << "failed:"
+                                 << (out.timedOut
+                                         ? QStringLiteral("no data for %1 ms").arg(idleTimeoutMs)
+                                         : out.errorText);
     if (reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) {
         take(); // what is left, and the headers of an empty body
         if (!out.failed())

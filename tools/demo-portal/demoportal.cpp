@@ -137,7 +137,8 @@ struct Portal::Impl {
     Options opt;
     // Another key than the demo key, made anew for each portal.
     const SigningKey wrongKey = randomKey();
-    httplib::Server web;
+    std::unique_ptr<httplib::Server> webServer = makeServer();
+    httplib::Server& web = *webServer;
     std::unique_ptr<httplib::Server> radio[2];
     int webPort = 0;
     int radioBound[2] = {0, 0};
@@ -157,9 +158,22 @@ struct Portal::Impl {
 
     explicit Impl(Options o) : opt(std::move(o)) {}
 
+    bool tls() const { return !opt.tlsCert.empty(); }
+    std::string scheme() const { return tls() ? "https://" : "http://"; }
+
+    std::unique_ptr<httplib::Server> makeServer() const {
+        if (!tls())
+            return std::make_unique<httplib::Server>();
+        auto server = std::make_unique<httplib::SSLServer>(opt.tlsCert.c_str(), opt.tlsKey.c_str());
+        if (!server->is_valid())
+            throw std::runtime_error("cannot read the certificate " + opt.tlsCert + " or key " +
+                                     opt.tlsKey);
+        return server;
+    }
+
     std::string base() const {
         const bool v6 = opt.bind.find(':') != std::string::npos;
-        return "http://" + (v6 ? "[" + opt.bind + "]" : opt.bind) + ":" + std::to_string(webPort);
+        return scheme() + (v6 ? "[" + opt.bind + "]" : opt.bind) + ":" + std::to_string(webPort);
     }
 
     // Waits up to d; true when the portal is stopping.
@@ -698,7 +712,7 @@ void Portal::start() {
     if (d.opt.radioBind.empty())
         return;
     for (int q = 0; q < 2; ++q) {
-        auto svr = std::make_unique<httplib::Server>();
+        auto svr = d.makeServer();
         d.configure(*svr, 16); // stalled streams each hold one
         d.route(*svr, "/",
                 [&d, q](const Request& req, Response& res, bool) { d.radioStream(q, req, res); });
@@ -751,7 +765,7 @@ std::string Portal::baseUrl() const {
 }
 
 std::string Portal::radioBase() const {
-    return impl_->opt.radioBind.empty() ? std::string() : "http://" + impl_->opt.radioBind;
+    return impl_->opt.radioBind.empty() ? std::string() : impl_->scheme() + impl_->opt.radioBind;
 }
 
 int Portal::radioPort(int quality) const {

@@ -33,6 +33,10 @@ struct Options {
     // wrongkey: the installer is signed by a key nobody trusts
     std::vector<std::string> faults;
     bool logToStdout = false; // one line per request: "GET /path STATUS"
+    // PEM files of a certificate and its key: with them every server speaks
+    // https only, and the addresses start with "https://".
+    std::string tlsCert;
+    std::string tlsKey;
 };
 
 class Portal {
@@ -48,7 +52,7 @@ public:
     void stop();
 
     int port() const;
-    std::string baseUrl() const; // "http://ADDR:PORT"
+    std::string baseUrl() const; // "http://ADDR:PORT" ("https://" with a certificate)
     // The radio server's address without port ("http://127.0.0.2") and a
     // stream's full address; quality 0 broadband, 1 dial-up.
     std::string radioBase() const;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <memory>
 #include <pthread.h>
 #include <string>
 #include <string_view>
@@ -18,9 +19,11 @@ constexpr const char* kUsage =
     "Serves the local demo portal (list pages, songs, favourites, update files) on\n"
     "ADDR:N (default 127.0.0.1, port 0 = a free port) and the Vellwave radio on\n"
     "ports 6870 and 6872 of the radio address (default 127.0.0.2; empty = no radio).\n"
-    "The first line printed is \"listening on http://ADDR:PORT\".\n"
+    "The first line printed is \"listening on http://ADDR:PORT\" (https with --tls-cert).\n"
     "\n"
     "  --servers-ini PATH  write a servers.ini pointing the player at this portal\n"
+    "  --tls-cert PEM --tls-key PEM\n"
+    "                      serve https only, with this certificate and key\n"
     "  --fault NAME        slow, hang, http500, truncated, hostile, crowded,\n"
     "                      radiocut, huge, garbage, marks, endless, stall,\n"
     "                      unsigned, tampered or wrongkey (the installer's\n"
@@ -58,7 +61,7 @@ int main(int argc, char** argv) {
             continue;
         }
         if (arg != "--bind" && arg != "--port" && arg != "--radio-bind" && arg != "--servers-ini" &&
-            arg != "--fault")
+            arg != "--fault" && arg != "--tls-cert" && arg != "--tls-key")
             return usageError("unknown argument \"" + std::string(arg) + "\"");
         if (i + 1 >= argc)
             return usageError(std::string(arg) + " needs a value");
@@ -74,16 +77,22 @@ int main(int argc, char** argv) {
             options.radioBind = value;
         } else if (arg == "--servers-ini") {
             serversIni = value;
+        } else if (arg == "--tls-cert") {
+            options.tlsCert = value;
+        } else if (arg == "--tls-key") {
+            options.tlsKey = value;
         } else {
             if (!demo::Portal::isValidFault(value))
                 return usageError("unknown fault \"" + value +
                                   "\" (slow, hang, http500, truncated, hostile, crowded, radiocut, "
-                                  "huge, garbage, marks, "
-                                  "endless, stall, optionally "
-                                  "followed by :/PATHPREFIX)");
+                                  "huge, garbage, marks, endless, stall, unsigned, tampered, "
+                                  "wrongkey, optionally followed by :/PATHPREFIX)");
             options.faults.push_back(value);
         }
     }
+
+    if (options.tlsCert.empty() != options.tlsKey.empty())
+        return usageError("--tls-cert and --tls-key go together");
 
     // Blocked before any server thread exists, so only sigwait below sees them.
     sigset_t signals;
@@ -92,13 +101,15 @@ int main(int argc, char** argv) {
     sigaddset(&signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
-    demo::Portal portal(options);
+    std::unique_ptr<demo::Portal> made;
     try {
-        portal.start();
+        made = std::make_unique<demo::Portal>(options);
+        made->start();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "demo-portal: %s\n", e.what());
         return 1;
     }
+    demo::Portal& portal = *made;
     std::printf("listening on %s\n", portal.baseUrl().c_str());
     for (int q = 0; q < 2; ++q) {
         if (portal.radioPort(q))
