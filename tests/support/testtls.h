@@ -25,19 +25,19 @@ public:
                    "extendedKeyUsage=serverAuth\n")
                       .toLatin1());
         ext.close();
-        const QStringList ec = {"-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes"};
-        valid_ =
-            openssl(QStringList{"req", "-x509"} + ec +
-                    QStringList{"-keyout", "ca.key", "-out", "ca.pem", "-days", "2", "-subj",
-                                "/CN=Quorvell test authority", "-addext",
-                                "basicConstraints=critical,CA:TRUE", "-addext",
-                                "keyUsage=critical,keyCertSign,cRLSign"}) &&
-            openssl(QStringList{"req"} + ec +
-                    QStringList{"-keyout", "server.key", "-out", "server.csr", "-subj",
-                                "/CN=" + addresses.value(0)}) &&
-            openssl({"x509", "-req", "-in", "server.csr", "-CA", "ca.pem", "-CAkey", "ca.key",
-                     "-CAcreateserial", "-days", "2", "-out", "server.pem", "-extfile",
-                     "server.ext"});
+        const QStringList ec = {"-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                                "-nodes"};
+        valid_ = openssl(QStringList{"req", "-x509"} + ec +
+                         QStringList{"-keyout", "ca.key", "-out", "ca.pem", "-days", "2", "-subj",
+                                     "/CN=Quorvell test authority", "-addext",
+                                     "basicConstraints=critical,CA:TRUE", "-addext",
+                                     "keyUsage=critical,keyCertSign,cRLSign"}) &&
+                 openssl(QStringList{"req"} + ec +
+                         QStringList{"-keyout", "server.key", "-out", "server.csr", "-subj",
+                                     "/CN=" + addresses.value(0)}) &&
+                 openssl({"x509", "-req", "-in", "server.csr", "-CA", "ca.pem", "-CAkey", "ca.key",
+                          "-CAcreateserial", "-days", "2", "-out", "server.pem", "-extfile",
+                          "server.ext"});
     }
 
     bool valid() const { return valid_; }
