@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -35,6 +36,10 @@ class MediaControls;
 class MediaPlayer;
 class SkinEngine;
 class ClickLabel;
+class TrayHosts;
+namespace tray {
+struct Facts;
+}
 
 class AboutBox;
 class Form3;
@@ -364,7 +369,10 @@ public:
                            QStringLiteral("qvl")};
     QNetworkAccessManager* WebBrowser1; // the start-up report
     SkinEngine* sSkinManager1;
+    // Created once a tray host exists, since creating it fixes where Qt puts
+    // it for the whole run; null until then.
     QSystemTrayIcon* CoolTrayIcon1 = nullptr;
+    TrayHosts* trayHosts = nullptr; // the desktop's tray hosts, as Qt sees them
     HotkeyRoute* hotkeys = nullptr; // the system-wide key combinations
     MediaControls* mediaControls = nullptr;
 
@@ -404,9 +412,10 @@ public:
     // into the tray.
     bool trayIconVisible = true;
     bool minimizeToTray = true;
-    // Whether the desktop has a tray to hide the window into; without one,
-    // minimising stays ordinary so the window can always be brought back.
-    bool trayHost = false;
+    // Whether a tray host shows the icon now, asked at each minimise: a tray
+    // may start or stop while the player runs. Without one, minimising stays
+    // ordinary so the window can always be brought back. Tests replace it.
+    std::function<bool()> trayHost;
     // The main window has closed and the program is ending: Qt closes every
     // other window too, which must not count as the user closing it.
     bool ending() const { return ending_; }
@@ -434,6 +443,9 @@ private:
 
     void setUpPlaylists();
     void setUpDesktop();
+    void createTrayIcon(const tray::Facts& now);
+    bool trayIconHasHost();
+    void setTrayIconVisible(bool visible);
     void setUpUpdates();
     void setUpInfo();
     void showMode(ListKind kind);
@@ -469,6 +481,7 @@ private:
     QTimer* radioReopen_ = nullptr;
     QElapsedTimer radioOpened_;
     QPointer<QWidget> lastActive_; // the program's window that had the focus last
+    bool trayIconShown_ = false;   // also while the icon waits for a tray host
 };
 
 } // namespace qv

@@ -7,6 +7,7 @@
 #include "secondarywindows.h"
 #include "shortcut.h"
 #include "showwindow.h"
+#include "trayhosts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,16 +22,14 @@
 namespace qv {
 
 void Form1::setUpDesktop() {
-    const QIcon icon(programPicture(64));
-    QApplication::setWindowIcon(icon);
-    CoolTrayIcon1 = new QSystemTrayIcon(icon, this);
-    CoolTrayIcon1->setContextMenu(PopupMenu3);
-    trayHost = QSystemTrayIcon::isSystemTrayAvailable();
-    connect(CoolTrayIcon1, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::DoubleClick)
-                    Showwindow1Click();
-            });
+    QApplication::setWindowIcon(QIcon(programPicture(64)));
+    trayHosts = new TrayHosts(this);
+    trayHost = [this] { return trayIconHasHost(); };
+    connect(trayHosts, &TrayHosts::changed, this, [this] {
+        if (!CoolTrayIcon1)
+            createTrayIcon(trayHosts->facts());
+    });
+    createTrayIcon(trayHosts->facts());
     connect(Showwindow1, &QAction::triggered, this, &Form1::Showwindow1Click);
     connect(PlayPause1, &QAction::triggered, this, &Form1::PlayPause1Click);
     connect(Previoussong1, &QAction::triggered, this, &Form1::Previoussong1Click);
@@ -139,6 +138,45 @@ void Form1::bringToFront() {
 
 // ---- Tray ----
 
+void Form1::createTrayIcon(const tray::Facts& now) {
+    if (CoolTrayIcon1)
+        return;
+    if (!tray::createNow(now, tray::routeTaken())) {
+        qCDebug(lcTray) << "no tray host yet: the tray icon waits for one";
+        return;
+    }
+    const tray::Route route = tray::takeRoute(now);
+    qCDebug(lcTray) << "tray icon created on route" << tray::routeName(route)
+                    << "- StatusNotifier host:" << now.statusNotifierHost
+                    << "XEmbed tray:" << now.xembedTray;
+    CoolTrayIcon1 = new QSystemTrayIcon(QApplication::windowIcon(), this);
+    CoolTrayIcon1->setContextMenu(PopupMenu3);
+    connect(CoolTrayIcon1, &QSystemTrayIcon::activated, this,
+            [this, route](QSystemTrayIcon::ActivationReason reason) {
+                // A StatusNotifier host sends no double click: its primary
+                // activation, which Qt reports as Trigger, is that desktop's
+                // double click. On an XEmbed tray Trigger is a single click.
+                if (reason == QSystemTrayIcon::DoubleClick ||
+                    (reason == QSystemTrayIcon::Trigger && route == tray::Route::StatusNotifier))
+                    Showwindow1Click();
+                else if (reason == QSystemTrayIcon::Trigger)
+                    qCDebug(lcTray) << "a single click on the XEmbed tray icon does nothing";
+            });
+    CoolTrayIcon1->setVisible(trayIconShown_);
+}
+
+bool Form1::trayIconHasHost() {
+    const tray::Facts now = trayHosts->facts();
+    createTrayIcon(now); // a host that came unannounced gets the icon now
+    return CoolTrayIcon1 && tray::hasHost(tray::routeTaken().value_or(tray::Route::None), now);
+}
+
+void Form1::setTrayIconVisible(bool visible) {
+    trayIconShown_ = visible;
+    if (CoolTrayIcon1)
+        CoolTrayIcon1->setVisible(visible);
+}
+
 void Form1::Showwindow1Click() {
     if (isMinimized())
         showNormal();
@@ -146,7 +184,7 @@ void Form1::Showwindow1Click() {
     raise();
     activateWindow();
     if (!ShowTrayiconAlways)
-        CoolTrayIcon1->hide();
+        setTrayIconVisible(false);
 }
 
 void Form1::PlayPause1Click() {
@@ -160,20 +198,24 @@ void Form1::applyTray(bool iconVisible, bool toTray) {
     trayIconVisible = iconVisible;
     minimizeToTray = toTray;
     // A window waiting in the tray keeps its icon, or nothing could bring it back.
-    CoolTrayIcon1->setVisible(iconVisible || isHidden());
+    setTrayIconVisible(iconVisible || isHidden());
 }
 
 void Form1::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange || !isMinimized() || !minimizeToTray ||
-        !trayHost)
+    if (event->type() != QEvent::WindowStateChange || !isMinimized() || !minimizeToTray)
         return;
+    if (!trayHost()) {
+        qCDebug(lcTray) << "minimised with no tray host to show the icon: an ordinary minimise";
+        return;
+    }
     // Hidden once the minimise has finished, which takes the taskbar entry too.
     QTimer::singleShot(0, this, [this] {
         if (!isMinimized())
             return;
+        qCDebug(lcTray) << "minimised into the tray";
         hide();
-        CoolTrayIcon1->show();
+        setTrayIconVisible(true);
     });
 }
 
