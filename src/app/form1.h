@@ -35,6 +35,9 @@ class MediaControls;
 class MediaPlayer;
 class SkinEngine;
 class ClickLabel;
+namespace windowing {
+class ClickPosition;
+}
 
 class AboutBox;
 class Form3;
@@ -427,6 +430,8 @@ private:
     bool genreSearch(const QString& genre, const SearchOptions& options);
     void scanListPage();
     void setStatus(const QString& text, const QColor& colour);
+    // Where "more..." opens the genre check list.
+    QPoint genreListPosition();
 
     void setUpPlaylists();
     void setUpDesktop();
@@ -465,6 +470,8 @@ private:
     QTimer* radioReopen_ = nullptr;
     QElapsedTimer radioOpened_;
     QPointer<QWidget> lastActive_; // the program's window that had the focus last
+    // The last click on "more...", where the pointer's own position is unknown.
+    windowing::ClickPosition* moreClicked_ = nullptr;
 };
 
 } // namespace qv
