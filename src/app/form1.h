@@ -40,6 +40,9 @@ class TrayHosts;
 namespace tray {
 struct Facts;
 }
+namespace windowing {
+class ClickPosition;
+}
 
 class AboutBox;
 class Form3;
@@ -440,6 +443,8 @@ private:
     bool genreSearch(const QString& genre, const SearchOptions& options);
     void scanListPage();
     void setStatus(const QString& text, const QColor& colour);
+    // Where "more..." opens the genre check list.
+    QPoint genreListPosition();
 
     void setUpPlaylists();
     void setUpDesktop();
@@ -482,6 +487,8 @@ private:
     QElapsedTimer radioOpened_;
     QPointer<QWidget> lastActive_; // the program's window that had the focus last
     bool trayIconShown_ = false;   // also while the icon waits for a tray host
+    // The last click on "more...", where the pointer's own position is unknown.
+    windowing::ClickPosition* moreClicked_ = nullptr;
 };
 
 } // namespace qv

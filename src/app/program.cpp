@@ -4,6 +4,7 @@
 #include "mediaplayer.h"
 #include "messages.h"
 #include "secondarywindows.h"
+#include "windowing.h"
 
 #include <QApplication>
 
@@ -37,6 +38,11 @@ std::unique_ptr<Form1> startProgram(std::unique_ptr<MediaPlayer> player, UpdateC
     w.form15 = std::make_unique<Form15>(*form1);
     w.form16 = std::make_unique<Form16>(*form1);
     w.form17 = std::make_unique<Form17>(*form1);
+    for (QWidget* window : std::initializer_list<QWidget*>{
+             w.aboutBox.get(), w.form5.get(), w.form3.get(), w.form9.get(), w.form10.get(),
+             w.form11.get(), w.form12.get(), w.form13.get(), w.form14.get(), w.form15.get(),
+             w.form16.get(), w.form17.get()})
+        windowing::followMainWindow(*window, *form1);
     // The check processes events while it runs: every window it could lead
     // to must exist by then.
     if (check == UpdateCheck::Run)

@@ -2,11 +2,12 @@
 
 #include "form1.h"
 #include "genres.h"
+#include "windowing.h"
 
 namespace qv {
 
 Form13::Form13(Form1& form1)
-    : QWidget(nullptr, Qt::FramelessWindowHint | Qt::Tool), CheckListBox1(new QListWidget(this)),
+    : QWidget(nullptr, windowing::genreListFlags()), CheckListBox1(new QListWidget(this)),
       sBitBtn1(new QPushButton(QStringLiteral("OK"), this)), form1_(form1) {
     setFixedSize(137, 435);
     setFont(form1.font()); // a window of its own does not inherit the main window's font
@@ -19,6 +20,10 @@ Form13::Form13(Form1& form1)
     }
     sBitBtn1->setGeometry(0, 410, 138, 28);
     connect(sBitBtn1, &QPushButton::clicked, this, &Form13::sBitBtn1Click);
+    // There it is a popup, and only "OK", the main window's background and
+    // "more..." close it.
+    if (windowing::desktopPlacesWindows())
+        kept = new windowing::KeptPopup(*this, form1, [&form1] { return form1.ending(); });
 }
 
 void Form13::sBitBtn1Click() {

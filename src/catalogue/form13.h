@@ -8,9 +8,13 @@
 namespace qv {
 
 class Form1;
+namespace windowing {
+class KeptPopup;
+}
 
 // The genre check list for a search over several genres: a borderless
-// window that the "more..." box shows beside the mouse pointer. Its marks
+// window that the "more..." box shows beside the mouse pointer (on Wayland a
+// popup of the main window, placed where "more..." was clicked). Its marks
 // last while the program runs; hiding it keeps them.
 class Form13 : public QWidget {
     Q_OBJECT
@@ -25,6 +29,8 @@ public:
 
     QListWidget* CheckListBox1;
     QPushButton* sBitBtn1;
+    // Where the desktop places windows: keeps the popup open; null elsewhere.
+    windowing::KeptPopup* kept = nullptr;
 
 private:
     Form1& form1_;

@@ -10,6 +10,7 @@
 #include "servers.h"
 #include "textfile.h"
 #include "webtransfer.h"
+#include "windowing.h"
 
 #include <QCheckBox>
 #include <QColor>
@@ -54,6 +55,7 @@ void Form1::setUpSearch() {
          {sEdit1, ComboBox1->lineEdit(), sComboBox1->lineEdit(), sComboBox2->lineEdit()})
         connect(field, &QLineEdit::returnPressed, sBitBtn5, &QPushButton::click);
     connect(sCheckBox3, &QCheckBox::toggled, this, &Form1::sCheckBox3Click);
+    moreClicked_ = new windowing::ClickPosition(*sCheckBox3);
 }
 
 void Form1::sEdit1Change() {
@@ -68,11 +70,20 @@ void Form1::sCheckBox3Click() {
     if (!genreList)
         return;
     if (multiGenre) {
-        genreList->move(QCursor::pos());
+        genreList->move(genreListPosition());
         genreList->show();
     } else {
         genreList->hide();
     }
+}
+
+QPoint Form1::genreListPosition() {
+    // Taken every time, so a click is never used for a later toggle.
+    const std::optional<QPoint> clicked = moreClicked_->take();
+    if (!windowing::desktopPlacesWindows())
+        return QCursor::pos();
+    // Where the pointer clicked "more..."; beside the box for a keyboard toggle.
+    return clicked.value_or(sCheckBox3->mapToGlobal(QPoint(sCheckBox3->width(), 0)));
 }
 
 void Form1::sBitBtn5Click() {
