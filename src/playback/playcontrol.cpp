@@ -35,7 +35,14 @@ bool readsAsNumber(const QString& text) {
 } // namespace
 
 bool lengthReadable(const QString& lengthText) {
-    return readsAsNumber(lengthText.mid(0, 2)) && readsAsNumber(lengthText.mid(3, 2));
+    if (readsAsNumber(lengthText.mid(0, 2)) && readsAsNumber(lengthText.mid(3, 2)))
+        return true;
+    // From 100 minutes on the minutes take three characters or more.
+    const qsizetype colon = lengthText.indexOf(QLatin1Char(':'));
+    return colon > 2 &&
+           std::all_of(lengthText.cbegin(), lengthText.cbegin() + colon,
+                       [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }) &&
+           readsAsNumber(lengthText.mid(colon + 1, 2));
 }
 
 std::optional<qint64> positionPercent(double position, double duration) {

@@ -19,7 +19,8 @@ QString downloadAddress(const QString& portalBase, const QString& number);
 int randomIndex(int count);
 
 // Whether a length text reads as minutes (characters 1-2) and seconds
-// (characters 4-5), as "MM:SS" does.
+// (characters 4-5), as "MM:SS" does, or, from 100 minutes on, as all the
+// digits before the colon and the two after it ("100:00", "600:00").
 bool lengthReadable(const QString& lengthText);
 
 // 100 x position / duration, rounded half to even; nothing for a length of 0

@@ -124,8 +124,18 @@ private slots:
     void tickAndBarArithmetic() {
         QVERIFY(pb::lengthReadable(QStringLiteral("03:45")));
         QVERIFY(pb::lengthReadable(QStringLiteral("00:00")));
-        for (const char* bad : {"", "3:45", "ab:cd", "03", "03:"})
+        for (const char* bad : {"", "3:45", "ab:cd", "03", "03:", "1x0:00", "100:", "100:ab"})
             QVERIFY2(!pb::lengthReadable(QLatin1String(bad)), bad);
+        // Long mixes: the length reads, and the elapsed time counts on past 99 minutes.
+        for (const auto& [seconds, text] : {std::pair{3599, "59:59"},
+                                            {3600, "60:00"},
+                                            {5999, "99:59"},
+                                            {6000, "100:00"},
+                                            {36000, "600:00"}}) {
+            QCOMPARE(qv::MediaPlayer::formatDuration(seconds), QString(text));
+            QVERIFY2(pb::lengthReadable(QLatin1String(text)), text);
+            QCOMPARE(pb::elapsedText(seconds / 60, seconds % 60), QString(text));
+        }
 
         QCOMPARE(pb::positionPercent(25, 200), 12); // 12.5: halves go to the even side
         QCOMPARE(pb::positionPercent(27, 200), 14); // 13.5
