@@ -2,26 +2,48 @@
 
 #include "paths.h"
 
+#include <QLoggingCategory>
 #include <QSettings>
 #include <algorithm>
 #include <optional>
 
 namespace qv {
 namespace {
+Q_LOGGING_CATEGORY(lcServers, "qv.settings", QtWarningMsg)
+
 std::optional<Servers> loaded;
 
-// The keys of section [Servers], in the order a written file lists them.
+// The keys of section [Servers], in the order a written file lists them:
+// each holds either an address (text) or a port (number).
 struct Key {
     const char* name;
-    QString Servers::*value;
+    QString Servers::*text = nullptr;
+    int Servers::*port = nullptr;
 };
 const Key kKeys[] = {
-    {"Portal", &Servers::portal},         {"FavoritesPage", &Servers::favoritesPage},
-    {"Radio", &Servers::radio},           {"Update", &Servers::update},
-    {"Counter", &Servers::counter},       {"Homepage", &Servers::homepage},
-    {"MakerPage", &Servers::makerPage},   {"ContactMail", &Servers::contactMail},
-    {"SecondMail", &Servers::secondMail}, {"UpdateKey", &Servers::updateKey},
+    {"Portal", &Servers::portal},
+    {"FavoritesPage", &Servers::favoritesPage},
+    {"Radio", &Servers::radio},
+    {"RadioPort", nullptr, &Servers::radioPort},
+    {"RadioDialUpPort", nullptr, &Servers::radioDialUpPort},
+    {"Update", &Servers::update},
+    {"Counter", &Servers::counter},
+    {"Homepage", &Servers::homepage},
+    {"MakerPage", &Servers::makerPage},
+    {"ContactMail", &Servers::contactMail},
+    {"SecondMail", &Servers::secondMail},
+    {"UpdateKey", &Servers::updateKey},
 };
+
+// A port as typed by hand: a whole number from 1 to 65535, blanks around it
+// allowed; anything else is no port.
+std::optional<int> portFrom(const QString& text) {
+    bool ok = false;
+    const int port = text.trimmed().toInt(&ok);
+    if (!ok || port < 1 || port > 65535)
+        return std::nullopt;
+    return port;
+}
 
 // A value as QSettings reads it back: plain addresses stay readable; anything
 // QSettings would take apart (a comma makes a list, ';' and quotes are
@@ -67,8 +89,15 @@ Servers Servers::load(const QString& iniPath) {
         const QString text = value.typeId() == QMetaType::QStringList
                                  ? value.toStringList().join(QLatin1Char(','))
                                  : value.toString();
-        if (!text.isEmpty())
-            s.*key.value = text;
+        if (key.port) {
+            if (const auto port = portFrom(text))
+                s.*key.port = *port;
+            else if (!text.isEmpty())
+                qCDebug(lcServers, "servers.ini: %s=%s is no port; %d is used", key.name,
+                        qPrintable(text), s.*key.port);
+        } else if (!text.isEmpty()) {
+            s.*key.text = text;
+        }
     }
     // Paths are appended to these bases, so they never end in '/'.
     for (QString* base : {&s.portal, &s.radio, &s.update, &s.counter}) {
@@ -80,8 +109,11 @@ Servers Servers::load(const QString& iniPath) {
 
 QByteArray Servers::toIni() const {
     QByteArray text = QByteArrayLiteral("[Servers]\r\n");
-    for (const Key& key : kKeys)
-        text += QByteArray(key.name) + '=' + iniValue(this->*key.value) + "\r\n";
+    for (const Key& key : kKeys) {
+        text += QByteArray(key.name) + '=' +
+                (key.port ? QByteArray::number(this->*key.port) : iniValue(this->*key.text)) +
+                "\r\n";
+    }
     return text;
 }
 

@@ -11,7 +11,7 @@ namespace qv {
 struct Servers {
     QString portal;        // list pages, download addresses, song links
     QString favoritesPage; // favourites page; %1 is the login name
-    QString radio;         // radio server, streams on ports 6870 / 6872
+    QString radio;         // radio server, streams on radioPort / radioDialUpPort
     QString update;        // "/radioplayer/..." update files
     QString counter;       // "/radioplayer/counter.htm", installer connect host
     QString homepage;
@@ -21,6 +21,9 @@ struct Servers {
     // The maker's minisign public keys (base64 lines, blank-separated): only
     // an installer signed by one of them is ever started. None by default.
     QString updateKey;
+    // The radio's two qualities, broadband and dial-up, on the radio server.
+    int radioPort = 6870;
+    int radioDialUpPort = 6872;
 
     static Servers defaults();
     static Servers load(const QString& iniPath);

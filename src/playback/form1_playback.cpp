@@ -24,9 +24,6 @@ namespace qv {
 
 namespace {
 
-constexpr int kBroadbandPort = 6870;
-constexpr int kDialUpPort = 6872;
-
 QString playMessage(Form1::ListKind kind) {
     return kind == Form1::ListKind::SearchResults
                ? QStringLiteral("Please select a genre and click search first")
@@ -392,11 +389,11 @@ void Form1::sBitBtn8Click() {
 
 // The stream plays at once; buttons, lists and selections stay as they are.
 void Form1::CableDSLT11Click() {
-    guardedOnce(playControlBusy_, [&] { playRadio(kBroadbandPort); });
+    guardedOnce(playControlBusy_, [&] { playRadio(Servers::current().radioPort); });
 }
 
 void Form1::DialUp1Click() {
-    guardedOnce(playControlBusy_, [&] { playRadio(kDialUpPort); });
+    guardedOnce(playControlBusy_, [&] { playRadio(Servers::current().radioDialUpPort); });
 }
 
 void Form1::playRadio(int port) {

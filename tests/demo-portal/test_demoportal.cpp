@@ -446,6 +446,11 @@ private slots:
         QCOMPARE(portal.radioUrl(1),
                  "http://127.0.0.3:" + std::to_string(portal.radioPort(1)) + "/");
         QVERIFY(portal.serversIni().find("Radio=http://127.0.0.3\r\n") != std::string::npos);
+        // The player asks for the ports that were bound, not the usual ones.
+        QVERIFY(
+            portal.serversIni().find("\r\nRadioPort=" + std::to_string(portal.radioPort(0)) +
+                                     "\r\nRadioDialUpPort=" + std::to_string(portal.radioPort(1)) +
+                                     "\r\n") != std::string::npos);
 
         const auto listen = [&](bool icy, std::size_t bytes, httplib::Headers& headers) {
             httplib::Client c("127.0.0.3", portal.radioPort(0));
@@ -520,6 +525,11 @@ private slots:
         QVERIFY(other.radioUrl(0).empty());
         QVERIFY(other.radioPort(1) > 0);
         QCOMPARE(client(other)->Get("/audio/list/18/1")->status, 200);
+        // The stream that could not listen leaves the player its default port.
+        QVERIFY(other.serversIni().find("RadioPort=") == std::string::npos);
+        QVERIFY(other.serversIni().find(
+                    "\r\nRadioDialUpPort=" + std::to_string(other.radioPort(1)) + "\r\n") !=
+                std::string::npos);
     }
 };
 

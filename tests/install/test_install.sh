@@ -59,7 +59,11 @@ has_line "$ini" $'FavoritesPage=http://%1.quorvell.example/favorites/\r'
 has_line "$ini" $'Update=http://update.halvane.example\r'
 # No update key is built in: such an installation starts no installer.
 has_line "$ini" $'UpdateKey=\r'
-for key in Portal FavoritesPage Radio Update Counter Homepage MakerPage ContactMail SecondMail; do
+# The radio's usual ports, which a user may change.
+has_line "$ini" $'RadioPort=6870\r'
+has_line "$ini" $'RadioDialUpPort=6872\r'
+for key in Portal FavoritesPage Radio RadioPort RadioDialUpPort Update Counter Homepage MakerPage \
+    ContactMail SecondMail; do
     [ "$(grep -c "^$key=." "$ini")" = 1 ] || fail "servers.ini has no single $key"
 done
 

@@ -13,6 +13,7 @@
 #include "secondarywindows.h"
 #include "shell.h"
 #include "testinstall.h"
+#include "testportal.h"
 #include "testtls.h"
 #include "webtransfer.h"
 
@@ -64,8 +65,7 @@ class TestHttps : public QObject {
     // A new portal each time, on a new port: no connection the last test
     // verified can be taken up again.
     void start(bool trusted) {
-        demo::Options options;
-        options.radioBind = kRadioAddress.toStdString();
+        demo::Options options = portalWithRadio(kRadioAddress.toStdString());
         options.tlsCert = certificates_.certificate().toStdString();
         options.tlsKey = certificates_.key().toStdString();
         portal_ = std::make_unique<demo::Portal>(options);

@@ -5,6 +5,7 @@
 #include "error.h"
 #include "fakemediaplayer.h"
 #include "mpvplayer.h"
+#include "testportal.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -84,10 +85,7 @@ private:
 };
 
 void TestMpvPlayer::initTestCase() {
-    demo::Options options;
-    options.radioBind = "127.0.0.2";
-    options.radioPorts[0] = options.radioPorts[1] = 0; // free ports: tests may run side by side
-    portal_ = std::make_unique<demo::Portal>(options);
+    portal_ = std::make_unique<demo::Portal>(portalWithRadio());
     portal_->start();
     QCOMPARE(demo::catalogue::songSeconds(songNumber(1).toStdString()), 3);
     QCOMPARE(demo::catalogue::songSeconds(songNumber(58).toStdString()), 60);

@@ -165,6 +165,24 @@ private slots:
                  QStringLiteral("http://127.0.0.1:5000/users/alice/favorites/"));
         QCOMPARE(s.radioAddress(6872), QStringLiteral("http://127.0.0.2:6872/"));
         QCOMPARE(s.update, Servers::defaults().update);
+        QCOMPARE(s.radioPort, 6870);
+        QCOMPARE(s.radioDialUpPort, 6872);
+        // The radio's ports: whole numbers of a port's range, each on its own.
+        for (const auto& [text, port] : {std::pair{"6000", 6000},
+                                         {" 65535 ", 65535},
+                                         {"1", 1},
+                                         {"0", 6870},
+                                         {"65536", 6870},
+                                         {"-6870", 6870},
+                                         {"68x0", 6870},
+                                         {"6870.5", 6870},
+                                         {"", 6870}}) {
+            writeAll(ini,
+                     QByteArray("[Servers]\r\nRadioPort=") + text + "\r\nRadioDialUpPort=7001\r\n");
+            const Servers ports = Servers::load(ini);
+            QVERIFY2(ports.radioPort == port, text);
+            QCOMPARE(ports.radioDialUpPort, 7001);
+        }
         // A comma typed into an address by hand is part of it.
         writeAll(ini, "[Servers]\r\nPortal=http://127.0.0.1:5000/a,b\r\n");
         QCOMPARE(Servers::load(ini).portal, QStringLiteral("http://127.0.0.1:5000/a,b"));
@@ -180,7 +198,9 @@ private slots:
         const QByteArray shipped = Servers::defaults().toIni();
         QVERIFY(shipped.startsWith("[Servers]\r\nPortal=" + Servers::defaults().portal.toUtf8() +
                                    "\r\n"));
-        QCOMPARE(shipped.count("\r\n"), 11);
+        QCOMPARE(shipped.count("\r\n"), 13);
+        QVERIFY(shipped.contains("\r\nRadio=http://radio.quorvell.example\r\nRadioPort=6870\r\n"
+                                 "RadioDialUpPort=6872\r\n"));
         QVERIFY(shipped.endsWith("\r\nUpdateKey=\r\n")); // no key is built in
         QVERIFY(!shipped.contains('"'));
         writeAll(ini, shipped);
@@ -198,6 +218,8 @@ private slots:
         odd.contactMail = QStringLiteral("a@b.example");
         odd.secondMail = QStringLiteral("\\");
         odd.updateKey = QStringLiteral("RWSagcTk+/= RWQf6LRC"); // two keys, blank-separated
+        odd.radioPort = 1;
+        odd.radioDialUpPort = 65535;
         writeAll(ini, odd.toIni());
         const Servers back = Servers::load(ini);
         QCOMPARE(back.portal, odd.portal);
@@ -210,6 +232,8 @@ private slots:
         QCOMPARE(back.contactMail, odd.contactMail);
         QCOMPARE(back.secondMail, odd.secondMail);
         QCOMPARE(back.updateKey, odd.updateKey);
+        QCOMPARE(back.radioPort, 1);
+        QCOMPARE(back.radioDialUpPort, 65535);
     }
 
     void boundaryShowsErrorsAndSwallowsCancellation() {

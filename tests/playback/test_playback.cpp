@@ -474,6 +474,16 @@ private slots:
         form1_->DialUp1Click();
         QCOMPARE(player_->url(), qv::Servers::current().radio + ":6872/");
         QCOMPARE(messages_->records.size(), 5);
+
+        // The radio's ports come from servers.ini.
+        writeAll(
+            install_->path("servers.ini"),
+            "[Servers]\r\nRadio=http://127.0.0.9\r\nRadioPort=7100\r\nRadioDialUpPort=7102\r\n");
+        qv::Servers::setCurrent(qv::Servers::load(install_->path("servers.ini")));
+        form1_->CableDSLT11Click();
+        QCOMPARE(player_->url(), "http://127.0.0.9:7100/");
+        form1_->DialUp1Click();
+        QCOMPARE(player_->url(), "http://127.0.0.9:7102/");
     }
 
     // The scripted player reports the broken stream; pauses are 10 ms long.

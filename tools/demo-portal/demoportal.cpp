@@ -804,6 +804,12 @@ std::string Portal::serversIni() const {
         "[Servers]\r\nPortal=" + b + "\r\nFavoritesPage=" + b + "/users/%1/favorites/\r\n";
     if (!radioBase().empty())
         s += "Radio=" + radioBase() + "\r\n";
+    // The ports bound, which need not be the usual ones; a stream that could
+    // not listen leaves the player its default.
+    if (radioPort(0))
+        s += "RadioPort=" + std::to_string(radioPort(0)) + "\r\n";
+    if (radioPort(1))
+        s += "RadioDialUpPort=" + std::to_string(radioPort(1)) + "\r\n";
     s += "Update=" + b + "\r\nCounter=" + b + "\r\nHomepage=" + b + "/halvane/\r\nMakerPage=" + b +
          "/listen/maker/\r\nContactMail=contact@halvane.example\r\nSecondMail=support@halvane."
          "example\r\nUpdateKey=" +

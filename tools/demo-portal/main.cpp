@@ -13,15 +13,17 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: demo-portal [--bind ADDR] [--port N] [--radio-bind ADDR] [--servers-ini PATH]\n"
-    "                   [--fault NAME[:PATHPREFIX]]... [--quiet]\n"
+    "Usage: demo-portal [--bind ADDR] [--port N] [--radio-bind ADDR] [--radio-ports N,M]\n"
+    "                   [--servers-ini PATH] [--fault NAME[:PATHPREFIX]]... [--quiet]\n"
     "\n"
     "Serves the local demo portal (list pages, songs, favourites, update files) on\n"
     "ADDR:N (default 127.0.0.1, port 0 = a free port) and the Vellwave radio on\n"
     "ports 6870 and 6872 of the radio address (default 127.0.0.2; empty = no radio).\n"
     "The first line printed is \"listening on http://ADDR:PORT\" (https with --tls-cert).\n"
     "\n"
-    "  --servers-ini PATH  write a servers.ini pointing the player at this portal\n"
+    "  --radio-ports N,M   the broadband and dial-up streams' ports (0 = a free port)\n"
+    "  --servers-ini PATH  write a servers.ini pointing the player at this portal,\n"
+    "                      with the radio ports bound\n"
     "  --tls-cert PEM --tls-key PEM\n"
     "                      serve https only, with this certificate and key\n"
     "  --fault NAME        slow, hang, http500, truncated, hostile, crowded,\n"
@@ -60,8 +62,8 @@ int main(int argc, char** argv) {
             options.logToStdout = false;
             continue;
         }
-        if (arg != "--bind" && arg != "--port" && arg != "--radio-bind" && arg != "--servers-ini" &&
-            arg != "--fault" && arg != "--tls-cert" && arg != "--tls-key")
+        if (arg != "--bind" && arg != "--port" && arg != "--radio-bind" && arg != "--radio-ports" &&
+            arg != "--servers-ini" && arg != "--fault" && arg != "--tls-cert" && arg != "--tls-key")
             return usageError("unknown argument \"" + std::string(arg) + "\"");
         if (i + 1 >= argc)
             return usageError(std::string(arg) + " needs a value");
@@ -75,6 +77,14 @@ int main(int argc, char** argv) {
                 return usageError("--port needs a number from 0 to 65535, not \"" + value + "\"");
         } else if (arg == "--radio-bind") {
             options.radioBind = value;
+        } else if (arg == "--radio-ports") {
+            const auto comma = value.find(',');
+            if (comma == std::string::npos ||
+                !parsePort(value.substr(0, comma), options.radioPorts[0]) ||
+                !parsePort(value.substr(comma + 1), options.radioPorts[1]))
+                return usageError("--radio-ports needs two port numbers, as in 6870,6872 or 0,0, "
+                                  "not \"" +
+                                  value + "\"");
         } else if (arg == "--servers-ini") {
             serversIni = value;
         } else if (arg == "--tls-cert") {
