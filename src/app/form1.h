@@ -126,6 +126,7 @@ public:
     void Play2Click() { sBitBtn3Click(); }
     void WindowsMediaPlayer1CurrentItemChange();
     void WindowsMediaPlayer1StatusChange();
+    void WindowsMediaPlayer1MediaChange();
     void Timer1Timer();
 
     // ---- Position, seek and volume ----
@@ -480,9 +481,10 @@ private:
     bool playlistBusy_ = false;    // the playlist commands
     bool favouritesBusy_ = false;  // the favourites fetch, scan and import
     bool ending_ = false;
-    int failedInARow_ = 0;  // songs that ended in an error, one after another
-    QString radioUrl_;      // the stream to keep open; empty when none is
-    int radioAttempts_ = 0; // reopenings since the stream last ran well
+    int failedInARow_ = 0;      // songs that ended in an error, one after another
+    bool radioPlaying_ = false; // the radio, not a song, was opened last
+    QString radioUrl_;          // the stream to keep open; empty when none is
+    int radioAttempts_ = 0;     // reopenings since the stream last ran well
     QTimer* radioReopen_ = nullptr;
     QElapsedTimer radioOpened_;
     QPointer<QWidget> lastActive_; // the program's window that had the focus last

@@ -56,6 +56,13 @@ void FakeMediaPlayer::setStatus(const QString& status) {
     emit StatusChange();
 }
 
+void FakeMediaPlayer::setName(const QString& name) {
+    if (name == name_)
+        return;
+    name_ = name;
+    emit MediaChange();
+}
+
 void FakeMediaPlayer::setDuration(double seconds) {
     duration_ = seconds;
     durationString_ = formatDuration(seconds);

@@ -36,7 +36,7 @@ public:
     void setPlayState(int state) { playState_ = state; }
     void setDuration(double seconds); // also sets durationString
     void setPosition(double seconds) { position_ = seconds; }
-    void setName(const QString& name) { name_ = name; }
+    void setName(const QString& name); // emits MediaChange when it changes
     // The next call of an operation throws Error(text).
     void failNextCall(const QString& text) { failure_ = text; }
 

@@ -51,6 +51,9 @@ public:
 signals:
     void StatusChange();
     void CurrentItemChange();
+    // The current media's name changed after CurrentItemChange: a stream's
+    // next title.
+    void MediaChange();
 };
 
 } // namespace qv

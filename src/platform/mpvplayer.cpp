@@ -303,10 +303,18 @@ struct MpvPlayer::Engine {
         case TimePos:
             position = known ? *static_cast<const double*>(property.data) : 0;
             break;
-        case MediaTitle:
-            title = known ? QString::fromUtf8(*static_cast<const char* const*>(property.data))
-                          : QString();
+        case MediaTitle: {
+            const QString now =
+                known ? QString::fromUtf8(*static_cast<const char* const*>(property.data))
+                      : QString();
+            if (now == title)
+                break;
+            title = now;
+            // Before the media is open its name is only being found out.
+            if (phase == Phase::Loaded)
+                emit owner.MediaChange();
             break;
+        }
         case Seekable:
             seekable = known && *static_cast<const int*>(property.data);
             break;
@@ -341,19 +349,21 @@ struct MpvPlayer::Engine {
         }
     }
 
-    // libmpv keeps what it has played of a network stream for seeking back,
-    // up to demuxer-max-back-bytes (50 MiB): an endless stream would fill it
-    // at the stream's rate, hour after hour. An endless stream (neither a
-    // size nor seeking, see liveLength) is never sought in, so it keeps
-    // nothing; a file-local option, so libmpv restores its value for the next
-    // address. A failure only costs memory.
+    // libmpv's cache keeps what it has played of a network stream for
+    // seeking back, up to demuxer-max-back-bytes (50 MiB): an endless stream
+    // would fill it at the stream's rate, hour after hour. An endless stream
+    // (neither a size nor seeking, see liveLength) is never sought in, so it
+    // plays without the cache, reading a second ahead (the server's burst
+    // waits in the socket). Not demuxer-max-back-bytes=0: with that libmpv's
+    // stream title (ICY) stays on the first one it had. A file-local option,
+    // so libmpv restores its value for the next address. A failure only
+    // costs memory.
     void keepNothingPlayedOfStream() {
         if (seekable || sized)
             return;
-        char none[] = "0";
-        char* text = none;
-        api().mpv_set_property(handle, "file-local-options/demuxer-max-back-bytes",
-                               MPV_FORMAT_STRING, &text);
+        char no[] = "no";
+        char* text = no;
+        api().mpv_set_property(handle, "file-local-options/cache", MPV_FORMAT_STRING, &text);
     }
 
     // libmpv's own id of the entry that loadfile appended, or -1 when it did

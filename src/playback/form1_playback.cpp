@@ -91,6 +91,8 @@ void Form1::setUpPlayback() {
             &Form1::WindowsMediaPlayer1CurrentItemChange);
     connect(WindowsMediaPlayer1, &MediaPlayer::StatusChange, this,
             &Form1::WindowsMediaPlayer1StatusChange);
+    connect(WindowsMediaPlayer1, &MediaPlayer::MediaChange, this,
+            &Form1::WindowsMediaPlayer1MediaChange);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1Timer);
     connect(Timer2, &QTimer::timeout, this, &Form1::Timer2Timer);
 
@@ -159,6 +161,7 @@ void Form1::play() {
     const int row = rows::selected(*shown.titles);
     Edit2 = linkAt(shown, row);
     playingTitle = shown.titles->item(row)->text();
+    radioPlaying_ = false;
     WindowsMediaPlayer1->setUrl(downloadAddressOf(Edit2));
     SpinEdit4 = 1;
     setBar(*sGauge2, 0);
@@ -221,6 +224,13 @@ void Form1::WindowsMediaPlayer1StatusChange() {
 void Form1::Timer1Timer() {
     Label9->setText(radioReopen_->isActive() ? QStringLiteral("Reconnecting...")
                                              : WindowsMediaPlayer1->name());
+}
+
+// A song's title waits for the two-second refresh; a stream's title changes
+// while it plays and shows at once.
+void Form1::WindowsMediaPlayer1MediaChange() {
+    if (radioPlaying_ && !radioReopen_->isActive())
+        Label9->setText(WindowsMediaPlayer1->name());
 }
 
 // ---- Position, seek and volume ----
@@ -396,13 +406,18 @@ void Form1::DialUp1Click() {
     guardedOnce(playControlBusy_, [&] { playRadio(Servers::current().radioDialUpPort); });
 }
 
+// The now-playing line follows the stream's titles also when the radio is
+// the first thing played.
 void Form1::playRadio(int port) {
     playingTitle.clear();
     forgetRadio();
     const QString url = Servers::current().radioAddress(port);
     WindowsMediaPlayer1->setUrl(url);
     radioUrl_ = url;
+    radioPlaying_ = true;
     radioOpened_.start();
+    if (!Timer1->isActive())
+        Timer1->start();
 }
 
 // A song, another stream or "Pause" takes the place of the stream: it is not

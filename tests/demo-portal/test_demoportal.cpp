@@ -509,6 +509,40 @@ private slots:
         QVERIFY(ended);
     }
 
+    // The stream titles in the order an ICY listener reads them.
+    void radioTitlesMoveOnWithTheSound() {
+        demo::Options options = radioOptions();
+        options.radioTrackSeconds = 2;
+        demo::Portal portal(options);
+        portal.start();
+        httplib::Client c("127.0.0.3", portal.radioPort(1));
+        c.set_read_timeout(3);
+        std::string body;
+        // 40 KB of sound lie within the head start: no waiting.
+        c.Get(
+            "/", {{"Icy-MetaData", "1"}},
+            [](const httplib::Response& r) { return r.status == 200; },
+            [&](const char* data, std::size_t n) {
+                body.append(data, n);
+                return body.size() < 45000;
+            });
+        std::vector<std::string> titles;
+        for (std::size_t at = 8192; at < body.size();) {
+            const std::size_t length = 16 * static_cast<unsigned char>(body[at]);
+            if (at + 1 + length > body.size())
+                break;
+            const std::string meta = body.substr(at + 1, length);
+            titles.push_back(meta.substr(0, meta.find('\0')));
+            at += 1 + length + 8192;
+        }
+        // Every 8192 bytes of sound, that is 1.024 s at 8000 bytes a second.
+        QCOMPARE(titles, (std::vector<std::string>{"StreamTitle='Vellwave - Demo Track 1';",
+                                                   "StreamTitle='Vellwave - Demo Track 2';",
+                                                   "StreamTitle='Vellwave - Demo Track 2';",
+                                                   "StreamTitle='Vellwave - Demo Track 3';",
+                                                   "StreamTitle='Vellwave - Demo Track 3';"}));
+    }
+
     void portsInUse() {
         demo::Options taken = quietOptions();
         taken.port = portal_.port();

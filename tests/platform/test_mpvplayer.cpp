@@ -9,6 +9,8 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -73,6 +75,7 @@ private slots:
     void playlistAddressSkipsFailedEntries();
     void radioStreamHasNoLength();
     void endlessStreamKeepsNothingPlayed();
+    void radioTitleFollowsTheStream();
     void destroyedWhilePlaying();
     void rejectedOptionThrows();
 
@@ -344,21 +347,63 @@ void TestMpvPlayer::radioStreamHasNoLength() {
 void TestMpvPlayer::endlessStreamKeepsNothingPlayed() {
     REQUIRE_LIBMPV();
     MpvPlayer player(nullptr, {"ao=null"});
-    QCOMPARE(player.engineProperty("demuxer-max-back-bytes"), QString());
+    // The bytes libmpv holds of what has been played already.
+    const auto playedBytes = [&player] {
+        const QJsonObject cache =
+            QJsonDocument::fromJson(player.engineProperty("demuxer-cache-state").toUtf8()).object();
+        return cache.value("total-bytes").toInteger(-1) - cache.value("fw-bytes").toInteger();
+    };
     player.setUrl(songUrl(58));
-    QTRY_COMPARE_WITH_TIMEOUT(player.status(), "Playing", 3000);
-    const QString kept = player.engineProperty("demuxer-max-back-bytes");
-    QVERIFY(!kept.isEmpty());
-    QVERIFY(kept != "0"); // a song keeps what it played, to seek back in
+    QTRY_VERIFY_WITH_TIMEOUT(player.currentPosition() > 2, 5000);
+    const QString cache = player.engineProperty("cache");
+    QVERIFY(cache != "no");
+    // A song keeps what it played, to seek back in: 2 s are 16,000 bytes.
+    QVERIFY2(playedBytes() > 12000, qPrintable(QString::number(playedBytes())));
 
     player.setUrl(QString::fromStdString(portal_->radioUrl(0)));
-    QTRY_COMPARE_WITH_TIMEOUT(player.status(), "Playing", 5000);
-    QCOMPARE(player.engineProperty("demuxer-max-back-bytes"), "0");
+    QTRY_VERIFY_WITH_TIMEOUT(player.currentPosition() > 3, 8000);
+    QCOMPARE(player.name(), "Vellwave - Demo Track 1");
+    const qint64 played = playedBytes();
+    QVERIFY2(played >= 0 && played < 8000, qPrintable(QString::number(played))); // under 1 s
 
     // The next address has libmpv's value again.
     player.setUrl(songUrl(58));
     QTRY_COMPARE_WITH_TIMEOUT(player.status(), "Playing", 3000);
-    QCOMPARE(player.engineProperty("demuxer-max-back-bytes"), kept);
+    QCOMPARE(player.engineProperty("cache"), cache);
+}
+
+// libmpv moves a stream's title on as the sound it came with plays; holding
+// no back buffer through demuxer-max-back-bytes=0 had kept it on the first.
+void TestMpvPlayer::radioTitleFollowsTheStream() {
+    REQUIRE_LIBMPV();
+    demo::Options options = portalWithRadio();
+    options.radioTrackSeconds = 2;
+    demo::Portal portal(options);
+    portal.start();
+    MpvPlayer player(nullptr, {"ao=null"});
+    QStringList titles;
+    QList<double> at;
+    connect(&player, &MediaPlayer::MediaChange, this, [&] {
+        titles << player.name();
+        at << player.currentPosition();
+    });
+    player.setUrl(QString::fromStdString(portal.radioUrl(0)));
+    QTRY_COMPARE_WITH_TIMEOUT(player.status(), "Playing", 5000);
+    // The head start of 9 s is read at once, and libmpv names all of it
+    // after the last title in it; from there on each track of 2 s in turn.
+    const int track = player.name().section(' ', -1).toInt();
+    QVERIFY2(player.name().startsWith("Vellwave - Demo Track ") && track >= 4,
+             qPrintable(player.name()));
+    QVERIFY(titles.isEmpty()); // taking up the stream is no change of its title
+    QTRY_VERIFY_WITH_TIMEOUT(titles.size() >= 4, 20000);
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(titles[i], QStringLiteral("Vellwave - Demo Track %1").arg(track + 1 + i));
+        // Each while the sound of its own track plays: the title comes with
+        // the first 8192 bytes of sound after the track began (1.024 s).
+        QVERIFY2(std::abs(at[i] - 2.0 * (track + i)) < 1.6,
+                 qPrintable(QString("%1 at %2 s").arg(titles[i]).arg(at[i])));
+    }
+    QCOMPARE(player.duration(), 0.0);
 }
 
 void TestMpvPlayer::destroyedWhilePlaying() {

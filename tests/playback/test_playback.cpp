@@ -531,6 +531,50 @@ private slots:
         QVERIFY(messages_->records.isEmpty());
     }
 
+    void radioLineFollowsTheStreamTitle() {
+        // The radio before any song: the line follows the titles from the start.
+        form1_->CableDSLT11Click();
+        QVERIFY(form1_->Timer1->isActive());
+        player_->takeUp();
+        player_->setStatus(QStringLiteral("Playing"));
+        QCOMPARE(form1_->Label9->text(), "Playing");
+        player_->setName(QStringLiteral("Vellwave - Track 1"));
+        QCOMPARE(form1_->Label9->text(), "Vellwave - Track 1"); // at once, not at the next refresh
+        player_->setStatus(QStringLiteral("Buffering..."));
+        QCOMPARE(form1_->Label9->text(), "Buffering...");
+        form1_->Timer1Timer();
+        QCOMPARE(form1_->Label9->text(), "Vellwave - Track 1");
+        player_->setName(QStringLiteral("Vellwave - Track 2"));
+        QCOMPARE(form1_->Label9->text(), "Vellwave - Track 2");
+
+        // While the stream is being reopened the line says so.
+        form1_->reconnectPauseMs = 60000;
+        player_->setPlayState(FakeMediaPlayer::Stopped);
+        player_->setStatus(QStringLiteral("Error: connection reset"));
+        QCOMPARE(form1_->Label9->text(), "Reconnecting...");
+        player_->setName(QStringLiteral("Vellwave - Track 3"));
+        form1_->Timer1Timer();
+        QCOMPARE(form1_->Label9->text(), "Reconnecting...");
+
+        // A song keeps the status text until the two-second refresh.
+        fillResults(1);
+        click(form1_->sBitBtn3);
+        player_->takeUp();
+        player_->setStatus(QStringLiteral("Playing"));
+        player_->setName(QStringLiteral("Demo Song"));
+        QCOMPARE(form1_->Label9->text(), "Playing");
+        form1_->Timer1Timer();
+        QCOMPARE(form1_->Label9->text(), "Demo Song");
+
+        // The radio after a song, paused and continued: the titles follow again.
+        form1_->DialUp1Click();
+        click(form1_->sBitBtn4);
+        click(form1_->sBitBtn11);
+        player_->setName(QStringLiteral("Vellwave - Track 4"));
+        QCOMPARE(form1_->Label9->text(), "Vellwave - Track 4");
+        QVERIFY(messages_->records.isEmpty());
+    }
+
     void enterPlaysTheSelectedRow() {
         fillResults(3);
         QTest::keyClick(form1_->ListBox1, Qt::Key_Return); // no row selected: nothing

@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 
@@ -141,6 +142,55 @@ private slots:
         QTest::qWait(2500); // longer than the last pause: nothing reopens it
         QCOMPARE(portal_.requestLog().size(), requests);
         portal_.setFaults({});
+        QVERIFY(messages_->records.isEmpty());
+    }
+
+    // The now-playing line shows the stream's titles as they change, when the
+    // radio is the first thing played and when it follows a song.
+    void radioLineFollowsTheStreamTitle() {
+        demo::Options options = portalWithRadio();
+        options.radioTrackSeconds = 2;
+        demo::Portal radio(options);
+        radio.start();
+        install_->usePortal(radio);
+        const auto restore = qScopeGuard([this] { install_->usePortal(portal_); });
+        // A program that has played nothing yet.
+        form1_.reset();
+        form1_ = qv::startProgram(
+            std::make_unique<MpvPlayer>(nullptr, QStringList{"ao=null", "network-timeout=1"}),
+            qv::UpdateCheck::Skip);
+        qv::MediaPlayer* const player = form1_->WindowsMediaPlayer1;
+        QStringList lines; // the line as each new title has been handled
+        connect(player, &qv::MediaPlayer::MediaChange, this,
+                [&] { lines << form1_->Label9->text() + " / " + player->name(); });
+        const auto followsTwoChanges = [&] {
+            lines.clear();
+            // The first title within the two-second refresh after it plays.
+            QTRY_COMPARE_WITH_TIMEOUT(player->status(), "Playing", 5000);
+            QTRY_VERIFY_WITH_TIMEOUT(form1_->Label9->text().startsWith("Vellwave - Demo Track "),
+                                     2500);
+            QCOMPARE(form1_->Label9->text(), player->name());
+            // The next ones at once (the first after the stream's head start of 9 s).
+            QTRY_VERIFY_WITH_TIMEOUT(lines.size() >= 2, 15000);
+            for (const QString& line : std::as_const(lines)) {
+                const QStringList both = line.split(" / ");
+                QVERIFY2(both[0] == both[1] && both[0].startsWith("Vellwave - Demo Track "),
+                         qPrintable(line));
+            }
+            QVERIFY(lines[0] != lines[1]);
+        };
+
+        form1_->CableDSLT11Click();
+        followsTwoChanges();
+
+        form1_->ComboBox1->setEditText(QStringLiteral("Dubstep"));
+        QTest::mouseClick(form1_->sBitBtn5, Qt::LeftButton);
+        form1_->ListBox1->setCurrentRow(0);
+        QTest::mouseClick(form1_->sBitBtn3, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(form1_->Label16->text(), "0:01", 2500);
+        form1_->DialUp1Click();
+        QCOMPARE(player->url(), QString::fromStdString(radio.radioUrl(1)));
+        followsTwoChanges();
         QVERIFY(messages_->records.isEmpty());
     }
 

@@ -580,7 +580,9 @@ struct Portal::Impl {
                     st->sinceMeta += n;
                     if (st->icy && st->sinceMeta == kRadioMetaInt) {
                         st->sinceMeta = 0;
-                        const std::size_t track = 1 + st->audio / (kRadioRate * 30);
+                        const std::size_t track =
+                            1 + st->audio /
+                                    (kRadioRate * std::size_t(std::max(1, opt.radioTrackSeconds)));
                         std::string meta =
                             "StreamTitle='Vellwave - Demo Track " + std::to_string(track) + "';";
                         const std::size_t blocks = (meta.size() + 15) / 16;

@@ -15,6 +15,9 @@ struct Options {
     // The radio streams listen on their own address; empty disables them.
     std::string radioBind = "127.0.0.2";
     int radioPorts[2] = {6870, 6872}; // broadband, dial-up; 0: a free port
+    // The stream title ("Vellwave - Demo Track N") moves on every so many
+    // seconds of sound.
+    int radioTrackSeconds = 30;
     // Faults: "NAME" or "NAME:PATHPREFIX" (only paths starting with the prefix).
     // slow: 2 s before each answer and the body in small pieces
     // hang: accept and never answer

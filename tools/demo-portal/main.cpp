@@ -14,7 +14,8 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: demo-portal [--bind ADDR] [--port N] [--radio-bind ADDR] [--radio-ports N,M]\n"
-    "                   [--servers-ini PATH] [--fault NAME[:PATHPREFIX]]... [--quiet]\n"
+    "                   [--radio-track-seconds S] [--servers-ini PATH]\n"
+    "                   [--fault NAME[:PATHPREFIX]]... [--quiet]\n"
     "\n"
     "Serves the local demo portal (list pages, songs, favourites, update files) on\n"
     "ADDR:N (default 127.0.0.1, port 0 = a free port) and the Vellwave radio on\n"
@@ -22,6 +23,8 @@ constexpr const char* kUsage =
     "The first line printed is \"listening on http://ADDR:PORT\" (https with --tls-cert).\n"
     "\n"
     "  --radio-ports N,M   the broadband and dial-up streams' ports (0 = a free port)\n"
+    "  --radio-track-seconds S\n"
+    "                      the stream title changes every S seconds (default 30)\n"
     "  --servers-ini PATH  write a servers.ini pointing the player at this portal,\n"
     "                      with the radio ports bound\n"
     "  --tls-cert PEM --tls-key PEM\n"
@@ -63,7 +66,8 @@ int main(int argc, char** argv) {
             continue;
         }
         if (arg != "--bind" && arg != "--port" && arg != "--radio-bind" && arg != "--radio-ports" &&
-            arg != "--servers-ini" && arg != "--fault" && arg != "--tls-cert" && arg != "--tls-key")
+            arg != "--radio-track-seconds" && arg != "--servers-ini" && arg != "--fault" &&
+            arg != "--tls-cert" && arg != "--tls-key")
             return usageError("unknown argument \"" + std::string(arg) + "\"");
         if (i + 1 >= argc)
             return usageError(std::string(arg) + " needs a value");
@@ -85,6 +89,12 @@ int main(int argc, char** argv) {
                 return usageError("--radio-ports needs two port numbers, as in 6870,6872 or 0,0, "
                                   "not \"" +
                                   value + "\"");
+        } else if (arg == "--radio-track-seconds") {
+            int seconds = 0;
+            if (!parsePort(value, seconds) || seconds == 0)
+                return usageError("--radio-track-seconds needs a number from 1 to 65535, not \"" +
+                                  value + "\"");
+            options.radioTrackSeconds = seconds;
         } else if (arg == "--servers-ini") {
             serversIni = value;
         } else if (arg == "--tls-cert") {
