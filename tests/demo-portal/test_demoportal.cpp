@@ -272,14 +272,21 @@ private slots:
 
     void songFiles_data() {
         QTest::addColumn<std::string>("number");
-        QTest::addColumn<int>("seconds");
-        QTest::newRow("3 s") << std::string("0410001") << 3;
-        QTest::newRow("60 s") << std::string("0050058") << 60;
+        QTest::addColumn<int>("milliseconds");
+        QTest::addColumn<int>("rate");
+        QTest::newRow("3 s") << std::string("0410001") << 3000 << 8000;
+        QTest::newRow("60 s") << std::string("0050058") << 60000 << 8000;
+        // Songs of no list.
+        QTest::newRow("2.3 s") << cat::timedSongNumber(2300) << 2300 << 8000;
+        QTest::newRow("0.001 s") << cat::timedSongNumber(1) << 1 << 8000;
+        QTest::newRow("101 min") << cat::longSongNumber(6060) << 6060000 << 4000;
     }
 
     void songFiles() {
         QFETCH(std::string, number);
-        QFETCH(int, seconds);
+        QFETCH(int, milliseconds);
+        QFETCH(int, rate);
+        QCOMPARE(cat::songMilliseconds(number), milliseconds);
         const auto res = get("/audio/download/" + number);
         QCOMPARE(res->status, 200);
         QCOMPARE(res->get_header_value("Content-Type"), std::string("audio/wav"));
@@ -291,26 +298,46 @@ private slots:
         std::uint32_t dataSize = 0;
         const auto chunks = riffChunks(file, &dataSize);
         const std::string& fmt = chunks.at("fmt ");
-        QCOMPARE(le(fmt, 0, 2), 1u);    // PCM
-        QCOMPARE(le(fmt, 2, 2), 1u);    // mono
-        QCOMPARE(le(fmt, 4, 4), 8000u); // rate
-        QCOMPARE(le(fmt, 14, 2), 8u);   // bits
-        QCOMPARE(dataSize, std::uint32_t(seconds * 8000));
+        QCOMPARE(le(fmt, 0, 2), 1u);                  // PCM
+        QCOMPARE(le(fmt, 2, 2), 1u);                  // mono
+        QCOMPARE(le(fmt, 4, 4), std::uint32_t(rate)); // samples a second
+        QCOMPARE(le(fmt, 8, 4), std::uint32_t(rate)); // bytes a second
+        QCOMPARE(le(fmt, 14, 2), 8u);                 // bits
+        QCOMPARE(dataSize, std::uint32_t(qint64(milliseconds) * rate / 1000));
         QCOMPARE(chunks.at("data").size(), std::size_t(dataSize));
         QVERIFY(chunks.at("LIST").find("INAM") != std::string::npos);
         QVERIFY(chunks.at("LIST").find("Demo Song " + number + '\0') != std::string::npos);
 
-        // Players seek with ranges.
-        const auto part = get("/audio/download/" + number, {{"Range", "bytes=1000-1099"}});
+        // Players seek with ranges, up to the very end.
+        const std::size_t from = std::min<std::size_t>(1000, file.size() / 2);
+        const std::size_t length = std::min<std::size_t>(100, file.size() - from);
+        const auto part = get(
+            "/audio/download/" + number,
+            {{"Range", "bytes=" + std::to_string(from) + "-" + std::to_string(from + length - 1)}});
+        QVERIFY(part);
         QCOMPARE(part->status, 206);
-        QCOMPARE(part->body, file.substr(1000, 100));
+        QCOMPARE(part->body, file.substr(from, length));
+        const auto last = get("/audio/download/" + number, {{"Range", "bytes=-10"}});
+        QCOMPARE(last->status, 206);
+        QCOMPARE(last->body, file.substr(file.size() - 10));
 
+        // Only the listed songs have a page.
         const auto page = get("/listen/" + number + "/");
-        QCOMPARE(page->status, 200);
-        QVERIFY(page->body.find(base_ + "/audio/download/" + number) != std::string::npos);
+        QCOMPARE(page->status, cat::parseSongNumber(number) ? 200 : 404);
+        if (page->status == 200)
+            QVERIFY(page->body.find(base_ + "/audio/download/" + number) != std::string::npos);
     }
 
     void unknownSongs() {
+        QCOMPARE(get("/audio/download/9900000")->status, 404); // no length
+        QCOMPARE(get("/audio/download/9960001")->status, 404); // over a minute
+        QCOMPARE(get("/audio/download/9999999")->status, 404); // what tests take for no song
+        QCOMPARE(get("/audio/download/9710801")->status, 404); // over 3 hours
+        QCOMPARE(get("/audio/download/9800001")->status, 404); // no such mark
+        QVERIFY(cat::timedSongNumber(60001).empty());
+        QCOMPARE(cat::timedSongNumber(60000), std::string("9960000"));
+        QVERIFY(cat::longSongNumber(3 * 3600 + 1).empty());
+        QCOMPARE(cat::songMilliseconds("0180131"), 0);
         QCOMPARE(get("/audio/download/0180131")->status, 404);
         QCOMPARE(get("/audio/download/018001")->status, 404);
         QCOMPARE(get("/listen/0400001/")->status, 404);

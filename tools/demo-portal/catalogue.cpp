@@ -159,7 +159,7 @@ int songDay(const std::string& number) {
                             2000);
 }
 
-std::string wavHeader(std::uint32_t dataSize, const std::string& name) {
+std::string wavHeader(std::uint32_t dataSize, const std::string& name, std::uint32_t rate) {
     std::string info;
     if (!name.empty()) {
         std::string text = name;
@@ -179,8 +179,8 @@ std::string wavHeader(std::uint32_t dataSize, const std::string& name) {
     appendLe(h, 16, 4);
     appendLe(h, 1, 2);    // PCM
     appendLe(h, 1, 2);    // mono
-    appendLe(h, 8000, 4); // samples per second
-    appendLe(h, 8000, 4); // bytes per second
+    appendLe(h, rate, 4); // samples per second
+    appendLe(h, rate, 4); // bytes per second
     appendLe(h, 1, 2);    // block align
     appendLe(h, 8, 2);    // bits per sample
     if (!info.empty()) {
@@ -207,7 +207,69 @@ void appendTone(std::string& out, int hz, std::size_t samples, std::uint32_t& ph
     }
 }
 
+namespace {
+
+constexpr int kLongestSong = 3 * 3600;   // seconds
+constexpr int kLongestTimedSong = 60000; // milliseconds; "9999999" stays no song
+
+// The five digits after a two-digit mark as a number; -1 for another number.
+int afterMark(const std::string& number, const char* mark) {
+    if (number.size() != 7 || number.compare(0, 2, mark) != 0 ||
+        !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return -1;
+    return std::stoi(number.substr(2));
+}
+
+int timedMilliseconds(const std::string& number) {
+    const int ms = afterMark(number, "99");
+    return ms > 0 && ms <= kLongestTimedSong ? ms : 0;
+}
+
+int longSeconds(const std::string& number) {
+    const int seconds = afterMark(number, "97");
+    return seconds > 0 && seconds <= kLongestSong ? seconds : 0;
+}
+
+std::string markedNumber(const char* mark, int value) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%s%05d", mark, value);
+    return buf;
+}
+
+} // namespace
+
+std::string timedSongNumber(int milliseconds) {
+    return milliseconds > 0 && milliseconds <= kLongestTimedSong ? markedNumber("99", milliseconds)
+                                                                 : std::string();
+}
+
+std::string longSongNumber(int seconds) {
+    return seconds > 0 && seconds <= kLongestSong ? markedNumber("97", seconds) : std::string();
+}
+
+int songMilliseconds(const std::string& number) {
+    if (const int ms = timedMilliseconds(number))
+        return ms;
+    if (const int seconds = longSeconds(number))
+        return seconds * 1000;
+    return songSeconds(number) * 1000;
+}
+
 std::string wav(const std::string& number) {
+    if (const int seconds = longSeconds(number)) {
+        constexpr std::uint32_t rate = 4000;
+        const auto samples = static_cast<std::uint32_t>(seconds) * rate;
+        std::string out = wavHeader(samples, "Demo Song " + number, rate);
+        out.append(samples, '\x80'); // silence
+        return out;
+    }
+    if (const int ms = timedMilliseconds(number)) {
+        const auto samples = static_cast<std::uint32_t>(ms) * 8;
+        std::string out = wavHeader(samples, "Demo Song " + number);
+        std::uint32_t phase = 0;
+        appendTone(out, 220 + 55 * (ms % 8), samples, phase);
+        return out;
+    }
     int index = 0;
     if (!parseSongNumber(number, nullptr, &index))
         return {};

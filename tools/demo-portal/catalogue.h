@@ -37,12 +37,22 @@ int songSeconds(const std::string& number); // 0 for an unknown number
 std::string songTitle(const std::string& number);
 int songScore(const std::string& number); // 0..999, for the "/score" order
 int songDay(const std::string& number);   // days since the portal opened, for "/date"
-// The song file: 8 kHz mono 8-bit PCM WAV with a LIST/INFO/INAM name
-// "Demo Song NNNNNNN". Empty for an unknown number.
+// Songs in no list, for trying out the end of a song: "99" and five digits
+// is a song of that many milliseconds up to a minute (a tone at 8 kHz, as
+// the listed songs);
+// "97" and five digits a silent song of that many seconds at 4 kHz, so that
+// 101 minutes take 24 MB (up to 3 hours). Their numbers; empty out of range.
+std::string timedSongNumber(int milliseconds);
+std::string longSongNumber(int seconds);
+// The length of any song the portal serves, listed or not; 0 for none.
+int songMilliseconds(const std::string& number);
+
+// The song file: 8 kHz mono 8-bit PCM WAV (4 kHz for a long song) with a
+// LIST/INFO/INAM name "Demo Song NNNNNNN". Empty for an unknown number.
 std::string wav(const std::string& number);
 // The pieces of such a file: a header (dataSize 0xFFFFFFFF for an endless
 // stream; name empty for no INFO chunk) and a quiet tone continuing at phase.
-std::string wavHeader(std::uint32_t dataSize, const std::string& name);
+std::string wavHeader(std::uint32_t dataSize, const std::string& name, std::uint32_t rate = 8000);
 void appendTone(std::string& out, int hz, std::size_t samples, std::uint32_t& phase);
 
 // A song's link as every page writes it: songs whose index is a multiple of 10
