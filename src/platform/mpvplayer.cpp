@@ -27,9 +27,9 @@ namespace {
     X(mpv_observe_property)                                                                        \
     X(mpv_set_wakeup_callback)                                                                     \
     X(mpv_wait_event)                                                                              \
-    X(mpv_command_ret)                                                                             \
-    X(mpv_free_node_contents)                                                                      \
+    X(mpv_command_async)                                                                           \
     X(mpv_set_property)                                                                            \
+    X(mpv_set_property_async)                                                                      \
     X(mpv_get_property)                                                                            \
     X(mpv_free)                                                                                    \
     X(mpv_error_string)
@@ -217,11 +217,16 @@ struct MpvPlayer::Engine {
     // drain nested events (invalidating the event) or destroy the player.
     void handleEvent(const mpv_event& event) {
         switch (event.event_id) {
+        case MPV_EVENT_COMMAND_REPLY:
+            opened(event);
+            break;
         case MPV_EVENT_START_FILE: {
+            // Until libmpv has said which entry our address is, a file that
+            // starts is one handed over before it.
             const auto id = static_cast<const mpv_event_start_file*>(event.data)->playlist_entry_id;
-            if (phase == Phase::Opening && entry < 0)
+            if (phase == Phase::Opening && !awaitingEntry && entry < 0)
                 entry = lastEntry = id;
-            if (phase == Phase::Opening && entry == id)
+            if (phase == Phase::Opening && !awaitingEntry && entry == id)
                 phase = Phase::Started;
             break;
         }
@@ -366,6 +371,20 @@ struct MpvPlayer::Engine {
         api().mpv_set_property(handle, "file-local-options/cache", MPV_FORMAT_STRING, &text);
     }
 
+    // libmpv's answer to the last address handed over: the entry it
+    // appended, or the reason it could not. Answers to earlier addresses
+    // count for nothing.
+    void opened(const mpv_event& event) {
+        if (!awaitingEntry || event.reply_userdata != openings)
+            return;
+        awaitingEntry = false;
+        if (event.error < 0) {
+            finish(QStringLiteral("Error: %1").arg(errorText(event.error)));
+            return;
+        }
+        entry = lastEntry = entryId(static_cast<const mpv_event_command*>(event.data)->result);
+    }
+
     // libmpv's own id of the entry that loadfile appended, or -1 when it did
     // not say (then the next file that starts is taken as ours).
     static int64_t entryId(const mpv_node& result) {
@@ -380,19 +399,23 @@ struct MpvPlayer::Engine {
         return -1;
     }
 
+    // Both requests are queued rather than waited for: at the end of a song
+    // libmpv first plays out what its audio output still holds (0.6 s with
+    // the null output) and takes no request meanwhile, so waiting would
+    // freeze the window just when the next song is handed over.
     void open(const QString& address) {
         start();
         const Api& a = api();
         int no = 0;
-        check(a.mpv_set_property(handle, "pause", MPV_FORMAT_FLAG, &no),
+        check(a.mpv_set_property_async(handle, 0, "pause", MPV_FORMAT_FLAG, &no),
               QStringLiteral("The media player could not start playing"));
         const QByteArray utf8 = address.toUtf8();
         const char* command[] = {"loadfile", utf8.constData(), "replace", nullptr};
-        mpv_node result{};
-        check(a.mpv_command_ret(handle, command, &result),
+        check(a.mpv_command_async(handle, openings + 1, command),
               QStringLiteral("The media player could not open %1").arg(address));
-        entry = lastEntry = entryId(result);
-        a.mpv_free_node_contents(&result);
+        ++openings;
+        awaitingEntry = true;
+        entry = lastEntry = -1;
 
         url = address;
         paused = false;
@@ -440,8 +463,10 @@ struct MpvPlayer::Engine {
     QString status;
     int playState = Undefined;
     Phase phase = Phase::Idle;
-    int64_t entry = -1;     // libmpv's playlist entry of our address
-    int64_t lastEntry = -1; // the last entry a playlist address was replaced with
+    int64_t entry = -1;         // libmpv's playlist entry of our address
+    int64_t lastEntry = -1;     // the last entry a playlist address was replaced with
+    uint64_t openings = 0;      // addresses handed over; the last one's answer is awaited
+    bool awaitingEntry = false; // libmpv has not yet said which entry that is
     bool paused = false;
     bool buffering = false;
     bool playbackStarted = false;

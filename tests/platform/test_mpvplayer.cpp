@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <cmath>
 #include <limits>
@@ -69,6 +70,7 @@ private slots:
     void nothingOpenedYet();
     void playsPausesSeeksAndSetsVolume();
     void songEndsStopped();
+    void nextAddressIsHandedOverWithoutWaiting();
     void unreachableAddressFails_data();
     void unreachableAddressFails();
     void newAddressReplacesCurrentOne();
@@ -254,6 +256,39 @@ void TestMpvPlayer::songEndsStopped() {
     player.play();
     QCOMPARE(player.playState(), 1);
     QCOMPARE(taken.count(), 1);
+}
+
+// At a song's end libmpv plays out what its audio output holds (0.6 s with
+// the null output) and takes no request meanwhile: handing the next address
+// over must not hold up the window for that long.
+void TestMpvPlayer::nextAddressIsHandedOverWithoutWaiting() {
+    REQUIRE_LIBMPV();
+    MpvPlayer player(nullptr, {"ao=null"});
+    const QString base = QString::fromStdString(portal_->baseUrl()) + "/audio/download/";
+    const QString first = base + QString::fromStdString(demo::catalogue::timedSongNumber(1300));
+    const QString next = base + QString::fromStdString(demo::catalogue::timedSongNumber(2100));
+    int ticks = 0;
+    QTimer timer;
+    connect(&timer, &QTimer::timeout, this, [&] { ++ticks; });
+    int ticksAtEnd = -1;
+    connect(&player, &MediaPlayer::StatusChange, this, [&] {
+        if (ticksAtEnd < 0 && player.status() == "Media ended") {
+            ticksAtEnd = ticks;
+            player.setUrl(next);
+            QCOMPARE(player.status(), "Opening...");
+        }
+    });
+    QSignalSpy taken(&player, &MediaPlayer::CurrentItemChange);
+    player.setUrl(first);
+    QTRY_COMPARE_WITH_TIMEOUT(taken.count(), 1, 3000);
+    timer.start(10);
+    QTRY_COMPARE_WITH_TIMEOUT(taken.count(), 2, 5000);
+    const int ticksBetween = ticks - ticksAtEnd;
+    QCOMPARE(player.url(), next);
+    QCOMPARE(player.duration(), 2.1);
+    // About 50 while the end plays out; 5 when the handler waited for it.
+    QVERIFY2(ticksBetween >= 20, qPrintable(QString::number(ticksBetween)));
+    QTRY_COMPARE_WITH_TIMEOUT(player.status(), "Playing", 2000);
 }
 
 void TestMpvPlayer::unreachableAddressFails_data() {
