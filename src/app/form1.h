@@ -465,6 +465,7 @@ private:
     void play();
     void step(int direction);
     void stepVolume(int step);
+    void goOnAtEnd();
     void playRadio(int port);
     void forgetRadio();
     void radioBrokeOff();

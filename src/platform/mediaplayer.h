@@ -28,6 +28,10 @@ public:
     bool failed() const {
         return playState() == Stopped && status().startsWith(QLatin1String("Error"));
     }
+    // Stopped at the media's end.
+    bool ended() const {
+        return playState() == Stopped && status() == QLatin1String("Media ended");
+    }
 
     virtual void play() = 0;  // continues a paused song
     virtual void pause() = 0; // holds the song at its position

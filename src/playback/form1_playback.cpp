@@ -219,6 +219,19 @@ void Form1::WindowsMediaPlayer1StatusChange() {
     if (!radioUrl_.isEmpty() && WindowsMediaPlayer1->playState() == MediaPlayer::Stopped &&
         WindowsMediaPlayer1->url() == radioUrl_ && !radioReopen_->isActive())
         radioBrokeOff();
+    // A song that has played to its end goes on at once rather than at the
+    // next tick, up to a second later; the tick's own tests still decide. A
+    // song that failed waits for the tick, so failures do not follow each
+    // other faster than once a second.
+    if (WindowsMediaPlayer1->ended() && Timer2->isActive()) {
+        try {
+            if (playback::lengthReadable(WindowsMediaPlayer1->durationString()) &&
+                playback::positionPercent(WindowsMediaPlayer1->currentPosition(),
+                                          WindowsMediaPlayer1->duration()))
+                goOnAtEnd();
+        } catch (const Error&) {
+        }
+    }
 }
 
 void Form1::Timer1Timer() {
@@ -259,24 +272,29 @@ void Form1::Timer2Timer() {
             SpinEdit8 = 0;
         }
         Label16->setText(playback::elapsedText(SpinEdit9, SpinEdit8));
-        if (WindowsMediaPlayer1->playState() != MediaPlayer::Stopped) {
-            failedInARow_ = 0;
-            return;
-        }
-        // With nothing to go on to, "Next" would show its message every
-        // second for as long as the player stays stopped. When every entry
-        // has failed in turn (no sound device, portal gone) going on would
-        // download the list round and round.
-        failedInARow_ = WindowsMediaPlayer1->failed() ? failedInARow_ + 1 : 0;
-        const int count = shownList().titles->count();
-        if (count == 0 || failedInARow_ >= count) {
-            failedInARow_ = 0;
-            Timer2->stop();
-            return;
-        }
-        sBitBtn1Click();
+        goOnAtEnd();
     } catch (const Error&) {
     }
+}
+
+// The tick's last step: once the player has stopped, the next song.
+void Form1::goOnAtEnd() {
+    if (WindowsMediaPlayer1->playState() != MediaPlayer::Stopped) {
+        failedInARow_ = 0;
+        return;
+    }
+    // With nothing to go on to, "Next" would show its message every second
+    // for as long as the player stays stopped. When every entry has failed in
+    // turn (no sound device, portal gone) going on would download the list
+    // round and round.
+    failedInARow_ = WindowsMediaPlayer1->failed() ? failedInARow_ + 1 : 0;
+    const int count = shownList().titles->count();
+    if (count == 0 || failedInARow_ >= count) {
+        failedInARow_ = 0;
+        Timer2->stop();
+        return;
+    }
+    sBitBtn1Click();
 }
 
 void Form1::sBitBtn6Click() {

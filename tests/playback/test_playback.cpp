@@ -387,6 +387,64 @@ private slots:
         QVERIFY(messages_->records.isEmpty());
     }
 
+    // The player's report that a song has ended runs the tick's last step at
+    // once; everything else still waits for the tick.
+    void songEndGoesOnAtOnce() {
+        fillResults(3);
+        click(form1_->sBitBtn3);
+        player_->takeUp();
+        player_->setDuration(2.5);
+        const auto end = [this](const char* status) {
+            player_->setPosition(player_->duration());
+            player_->setPlayState(FakeMediaPlayer::Stopped);
+            player_->setStatus(QLatin1String(status));
+        };
+        end("Media ended");
+        QCOMPARE(player_->urls.last(), download("0000002")); // no tick ran
+        QCOMPARE(selected(), 1);
+        QVERIFY(pauseShown());
+
+        // A song that failed goes on at the tick, once a second.
+        player_->takeUp();
+        end("Error: connection refused");
+        QCOMPARE(player_->urls.size(), 2);
+        ticks(1);
+        QCOMPARE(player_->urls.last(), download("0000003"));
+
+        // While the length is unknown, the tick would not go on either.
+        player_->takeUp();
+        player_->setDuration(0);
+        end("Media ended");
+        QCOMPARE(player_->urls.size(), 3);
+
+        // With the tick stopped (paused) nothing follows.
+        player_->setDuration(2.5);
+        player_->setStatus(QStringLiteral("Playing"));
+        click(form1_->sBitBtn4);
+        end("Media ended");
+        QCOMPARE(player_->urls.size(), 3);
+
+        // The radio has no length: its end is no song's end.
+        form1_->CableDSLT11Click();
+        player_->takeUp();
+        player_->setDuration(0);
+        end("Media ended");
+        QCOMPARE(player_->urls.size(), 4);
+        QCOMPARE(player_->url(), qv::Servers::current().radio + ":6870/");
+
+        // With nothing left to go on to the tick stops, without a message.
+        fillResults(1);
+        click(form1_->sBitBtn3);
+        player_->takeUp();
+        player_->setDuration(2.5);
+        form1_->ListBox1->clear();
+        form1_->ListBox2.clear();
+        end("Media ended");
+        QVERIFY(!form1_->Timer2->isActive());
+        QCOMPARE(player_->urls.size(), 5);
+        QVERIFY(messages_->records.isEmpty());
+    }
+
     void seekAndVolume() {
         QProgressBar* position = form1_->sGauge2;
         QProgressBar* volume = form1_->sGauge1;

@@ -1,6 +1,7 @@
 #include "catalogue.h"
 #include "demoportal.h"
 #include "form1.h"
+#include "listrows.h"
 #include "messages.h"
 #include "mpvplayer.h"
 #include "playcontrol.h"
@@ -90,6 +91,68 @@ private slots:
         QCOMPARE(form1_->ListBox1->currentRow(), row + 1);
         QTRY_COMPARE_WITH_TIMEOUT(form1_->Label16->text(), "0:01", 2500);
         QVERIFY(form1_->sGauge2->value() < 50);
+        QVERIFY(messages_->records.isEmpty());
+    }
+
+    // The demo portal's songs in no list, as the search results.
+    QStringList listSongs(const std::vector<std::string>& numbers) {
+        form1_->ListBox1->clear();
+        form1_->ListBox2.clear();
+        QStringList addresses;
+        const QString portal = QString::fromStdString(portal_.baseUrl());
+        for (const std::string& n : numbers) {
+            const QString number = QString::fromStdString(n);
+            qv::rows::append(*form1_->ListBox1, "Song " + number);
+            form1_->ListBox2 << portal + "/listen/" + number + "/";
+            addresses << portal + "/audio/download/" + number;
+        }
+        form1_->ListBox1->show();
+        form1_->sListBox1->hide();
+        form1_->ListBox1->setCurrentRow(0);
+        return addresses;
+    }
+
+    // Songs whose ends fall between two ticks: each goes on to the next while
+    // the player's report of its end is handled, not at a tick after it.
+    void songsGoOnAsTheyEnd() {
+        const QStringList songs = listSongs(
+            {cat::timedSongNumber(2300), cat::timedSongNumber(2750), cat::timedSongNumber(3150)});
+        qv::MediaPlayer* const player = form1_->WindowsMediaPlayer1;
+        // Connected after the window's own handler: the player's state once
+        // the window has handled each report.
+        QStringList seen;
+        const auto watch = connect(player, &qv::MediaPlayer::StatusChange, this, [&] {
+            seen << player->status() + " " + player->url().section('/', -1);
+        });
+        const auto unwatch = qScopeGuard([&] { disconnect(watch); });
+        QTest::mouseClick(form1_->sBitBtn3, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(player->url(), songs[2], 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(player->status(), "Playing", 2000);
+        QCOMPARE(form1_->ListBox1->currentRow(), 2);
+        const QString second = songs[1].section('/', -1), third = songs[2].section('/', -1);
+        QVERIFY2(!seen.join('|').contains("Media ended"), qPrintable(seen.join(" | ")));
+        QVERIFY2(seen.contains("Opening... " + second) && seen.contains("Opening... " + third),
+                 qPrintable(seen.join(" | ")));
+        QVERIFY(messages_->records.isEmpty());
+    }
+
+    // A song of 101 minutes: its length reads, and from near its end the
+    // next one follows.
+    void longSongPlaysToItsEnd() {
+        const QStringList songs =
+            listSongs({cat::longSongNumber(6060), cat::timedSongNumber(2000)});
+        qv::MediaPlayer* const player = form1_->WindowsMediaPlayer1;
+        QTest::mouseClick(form1_->sBitBtn3, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(player->duration(), 6060.0, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(form1_->Label15->text(), "101:00", 2500);
+        QTRY_COMPARE_WITH_TIMEOUT(form1_->Label16->text(), "0:01", 2500);
+        form1_->seekToSeconds(6058);
+        QTRY_VERIFY_WITH_TIMEOUT(player->currentPosition() > 6058, 3000);
+        QCOMPARE(form1_->sGauge2->value(), 100);
+        QTRY_COMPARE_WITH_TIMEOUT(player->url(), songs[1], 5000);
+        QCOMPARE(form1_->ListBox1->currentRow(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(form1_->Label15->text(), "00:02", 2500);
+        QVERIFY(fetched(cat::timedSongNumber(2000)));
         QVERIFY(messages_->records.isEmpty());
     }
 
