@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QIODevice;
@@ -57,6 +58,29 @@ public:
     static void setPageTimeLimit(int milliseconds);
     // Tests force isOnline()'s answer; std::nullopt returns to the system's.
     static void setOnlineOverride(std::optional<bool> online);
+};
+
+// A page asked for now and taken later, so that several pages can be on
+// their way at once: the request goes out when it is made, and the body is
+// kept in memory as it arrives, within download()'s bounds (idle time-out,
+// kMaxDownloadBytes, pageTimeLimit() from the request on). Dropping it before
+// it is taken abandons the request; its answer is never read.
+class PageFetch {
+public:
+    explicit PageFetch(const QString& url);
+    ~PageFetch();
+    PageFetch(const PageFetch&) = delete;
+    PageFetch& operator=(const PageFetch&) = delete;
+
+    QString url() const;
+    // Waits for the whole page, processing all pending events (user input
+    // too), then stores it into file as download() does and throws as it
+    // does. Once only.
+    void takeInto(const QString& file);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
 };
 
 // An HTTP GET into an open device with begin, progress and end
