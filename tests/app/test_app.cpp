@@ -4,6 +4,7 @@
 #include "error.h"
 #include "fakemediaplayer.h"
 #include "form1.h"
+#include "listrows.h"
 #include "messages.h"
 #include "program.h"
 #include "secondarywindows.h"
@@ -286,6 +287,50 @@ private slots:
         QVERIFY(!form1->Timer1->isActive() && !form1->Timer2->isActive());
         QCOMPARE(form1->Timer1->interval(), 2000);
         QCOMPARE(form1->Timer2->interval(), 1000);
+    }
+
+    // A double click anywhere in a list presses "Play": an empty list, or
+    // below the last row, answers with the list's message.
+    void doubleClicksAnywhereInAListPressPlay() {
+        install_->writeSettings({"[General]", "Reportstarts=0"});
+        writeAll(install_->path("Playlists/playlists.ini"), "Empty\r\n");
+        writeAll(install_->path("Playlists/Empty.qvl"), {});
+        const auto form1 = start(qv::UpdateCheck::Skip);
+        qv::MessageRecorder messages;
+        const auto doubleClick = [](QListWidget* list, QPoint at,
+                                    Qt::MouseButton button = Qt::LeftButton) {
+            QTest::mouseClick(list->viewport(), button, {}, at);
+            QTest::mouseDClick(list->viewport(), button, {}, at);
+        };
+        const QPoint empty(20, 10);
+        const QString genreFirst = QStringLiteral("Please select a genre and click search first");
+        const QString songFirst = QStringLiteral("Please select a song first");
+
+        doubleClick(form1->ListBox1, empty);
+        QCOMPARE(messages.texts(), QStringList{genreFirst});
+        QVERIFY(form1->Timer2->isActive()); // as Play leaves it with an empty list
+        doubleClick(form1->ListBox1, empty, Qt::RightButton);
+        QCOMPARE(messages.texts(), QStringList{genreFirst});
+
+        form1->sButton4Click(); // an empty own playlist
+        doubleClick(form1->sListBox1, empty);
+        form1->sButton3Click(); // no favourites
+        doubleClick(form1->sListBox2, empty);
+        QCOMPARE(messages.texts(), (QStringList{genreFirst, songFirst, songFirst}));
+
+        // Below the last row of the results.
+        form1->sButton2Click();
+        for (int n = 1; n <= 2; ++n) {
+            qv::rows::append(*form1->ListBox1, QStringLiteral("Song %1").arg(n));
+            form1->ListBox2
+                << QStringLiteral("http://www.quorvell.example/listen/000000%1/").arg(n);
+        }
+        const QRect last = form1->ListBox1->visualItemRect(form1->ListBox1->item(1));
+        QVERIFY(last.bottom() + 20 < form1->ListBox1->viewport()->height());
+        doubleClick(form1->ListBox1, QPoint(20, last.bottom() + 20));
+        QVERIFY(player_->url().endsWith(QLatin1String("/audio/download/0000001")));
+        QCOMPARE(qv::rows::selected(*form1->ListBox1), 0);
+        QCOMPARE(messages.records.size(), 3);
     }
 
     void collapseAndExpandTheListPanel() {
