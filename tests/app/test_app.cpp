@@ -18,11 +18,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -331,6 +333,64 @@ private slots:
         QVERIFY(player_->url().endsWith(QLatin1String("/audio/download/0000001")));
         QCOMPARE(qv::rows::selected(*form1->ListBox1), 0);
         QCOMPARE(messages.records.size(), 3);
+    }
+
+    // The credit link keeps its light grey-blue under every skin, also after
+    // the skin changes while the program runs.
+    void creditLinkDrawsInItsColour() {
+        install_->writeSettings({"[General]", "Reportstarts=0", "[Skin]", "HUE=120"});
+        const auto form1 = start(qv::UpdateCheck::Skip);
+        form1->sSkinManager1->setSkinDirectory(QStringLiteral(QV_SOURCE_DIR "/skins"));
+        const QColor credit(205, 213, 222);
+        // The text's own colour, whatever the antialiasing: drawn once on black
+        // and once on white, each pixel's coverage and colour follow.
+        const auto drawn = [&] {
+            QLabel* label = form1->sLabelFX2;
+            QImage onBlack(label->size(), QImage::Format_RGB32);
+            QImage onWhite(label->size(), QImage::Format_RGB32);
+            onBlack.fill(Qt::black);
+            onWhite.fill(Qt::white);
+            for (QImage* image : {&onBlack, &onWhite}) {
+                QPainter painter(image);
+                label->render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+            }
+            double best = 0;
+            QColor colour;
+            for (int y = 0; y < onBlack.height(); ++y) {
+                for (int x = 0; x < onBlack.width(); ++x) {
+                    const QColor b = onBlack.pixelColor(x, y);
+                    const QColor w = onWhite.pixelColor(x, y);
+                    const double cover =
+                        1 - (w.red() - b.red() + w.green() - b.green() + w.blue() - b.blue()) /
+                                (3 * 255.0);
+                    if (cover > best) {
+                        best = cover;
+                        colour = QColor(qRound(b.red() / cover), qRound(b.green() / cover),
+                                        qRound(b.blue() / cover));
+                    }
+                }
+            }
+            return best > 0.3 ? colour : QColor();
+        };
+        const auto near = [&](const QColor& c) {
+            return c.isValid() && qAbs(c.red() - credit.red()) <= 3 &&
+                   qAbs(c.green() - credit.green()) <= 3 && qAbs(c.blue() - credit.blue()) <= 3;
+        };
+        QCOMPARE(form1->sSkinManager1->HueOffset(), 120);
+        QVERIFY2(near(drawn()), qPrintable(drawn().name()));
+        const QColor builtIn = form1->sSkinManager1->colour(QPalette::Window);
+        for (const char* skin : {"Silver", "Ember"}) {
+            form1->sSkinManager1->setSkinName(QLatin1String(skin));
+            QVERIFY2(form1->sSkinManager1->colour(QPalette::Window) != builtIn, skin);
+            QVERIFY2(near(drawn()), skin);
+        }
+        form1->sSkinManager1->setActive(false);
+        QVERIFY2(near(drawn()), "no skin");
+        form1->sSkinManager1->setActive(true);
+        form1->setEnabled(false); // while the settings window is open
+        QVERIFY2(near(drawn()), "disabled main window");
+        // The measure tells colours apart: the skin's own text colour is not it.
+        QVERIFY(!near(form1->sSkinManager1->colour(QPalette::WindowText)));
     }
 
     void collapseAndExpandTheListPanel() {
