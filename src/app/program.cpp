@@ -1,6 +1,7 @@
 #include "program.h"
 
 #include "form1.h"
+#include "instanceguard.h"
 #include "mediaplayer.h"
 #include "messages.h"
 #include "secondarywindows.h"
@@ -51,6 +52,20 @@ std::unique_ptr<Form1> startProgram(std::unique_ptr<MediaPlayer> player, UpdateC
     // while the check holds the player.
     form1->startMediaControls();
     return form1;
+}
+
+void answerLaterStarts(InstanceGuard& guard, Form1& form1) {
+    guard.serve([&form1](const QString& activationToken) {
+        if (form1.ending())
+            return false;
+        // A Wayland compositor lets the window take the focus with the token
+        // of the start that asked; Qt reads it from here.
+        if (!activationToken.isEmpty() &&
+            QGuiApplication::platformName() == QLatin1StringView("wayland"))
+            qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+        form1.Showwindow1Click();
+        return true;
+    });
 }
 
 } // namespace qv
