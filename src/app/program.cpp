@@ -5,6 +5,7 @@
 #include "mediaplayer.h"
 #include "messages.h"
 #include "secondarywindows.h"
+#include "servertime.h"
 #include "windowing.h"
 
 #include <QApplication>
@@ -63,7 +64,15 @@ void answerLaterStarts(InstanceGuard& guard, Form1& form1) {
         if (!activationToken.isEmpty() &&
             QGuiApplication::platformName() == QLatin1StringView("wayland"))
             qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
-        form1.Showwindow1Click();
+        // The X server's time of the request, not of the player's last input.
+        if (QWindow* window = form1.windowHandle()) {
+            x11::afterServerTime(*window, [&form1] {
+                if (!form1.ending())
+                    form1.Showwindow1Click();
+            });
+        } else {
+            form1.Showwindow1Click();
+        }
         return true;
     });
 }
