@@ -88,8 +88,8 @@ QProgressBar* gauge(QWidget* parent, Qt::Orientation orientation, int value) {
     return bar;
 }
 
-QListWidget* list(QWidget* parent, int left, int top, int width, int height) {
-    auto* box = new QListWidget(parent);
+TitleList* list(QWidget* parent, int left, int top, int width, int height) {
+    auto* box = new TitleList(parent);
     box->setContextMenuPolicy(Qt::CustomContextMenu);
     // Every row is one line in one font. Equal row sizes spare laying out the
     // text of every row whenever a row changes, which stalls long playlists;

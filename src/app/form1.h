@@ -2,6 +2,7 @@
 
 #include "error.h"
 #include "filedialog.h"
+#include "titlelist.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -301,9 +302,9 @@ public:
     QPushButton* sButton2; // Normal
     QPushButton* sButton4; // Own Playlist
     QPushButton* sButton3; // Favorite songs
-    QListWidget* ListBox1;
-    QListWidget* sListBox1;
-    QListWidget* sListBox2;
+    TitleList* ListBox1;
+    TitleList* sListBox1;
+    TitleList* sListBox2;
     QComboBox* sComboBox3;
     QPushButton* sBitBtn12;
     QPushButton* sBitBtn13;
