@@ -3,6 +3,7 @@
 #include "error.h"
 #include "filedialog.h"
 #include "titlelist.h"
+#include "version.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -87,7 +88,7 @@ struct SecondaryWindows {
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
-    static inline const QString kCaption = QStringLiteral("Quorvell Music Player 1.36");
+    static inline const QString kCaption = QStringLiteral("Quorvell Music Player " QV_VERSION);
     static constexpr int kClientWidth = 619;
     static constexpr int kClientHeight = 351;
     static constexpr int kCollapsedWidth = 417;

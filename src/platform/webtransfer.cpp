@@ -456,20 +456,8 @@ void WebTransfer::setOnlineOverride(std::optional<bool> online) {
 
 HttpGet::HttpGet(QObject* parent) : QObject(parent) {}
 
-void HttpGet::connectToHost(const QString& host) {
-    host_ = host;
-}
-
-void HttpGet::disconnectFromHost() {
-    host_.clear();
-}
-
 void HttpGet::get(const QString& url, QIODevice& out) {
-    QUrl target(url);
-    if (target.isRelative() && !host_.isEmpty())
-        target = QUrl(QStringLiteral("http://") + host_ + QLatin1Char('/')).resolved(target);
-    if (!target.host().isEmpty())
-        host_ = target.host();
+    const QUrl target(url);
 
     QString writeError;
     Hooks hooks;

@@ -90,11 +90,6 @@ class HttpGet : public QObject {
 public:
     explicit HttpGet(QObject* parent = nullptr);
 
-    // Names the host to talk to; get() of an address on another host moves there.
-    void connectToHost(const QString& host);
-    void disconnectFromHost();
-    QString host() const { return host_; }
-
     // Blocking; processes pending events. Writes the body into out. An HTTP
     // status of 400 or more reads the body into memory (with work events),
     // leaves out untouched and throws Error with the status line; a transfer
@@ -105,9 +100,6 @@ signals:
     void workBegin(qint64 expectedBytes); // -1 when the server announces no size
     void work(qint64 bytesSoFar);
     void workEnd(); // only after a complete, successful transfer
-
-private:
-    QString host_;
 };
 
 } // namespace qv
