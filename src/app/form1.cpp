@@ -11,6 +11,7 @@
 #include "paths.h"
 #include "secondarywindows.h"
 #include "servers.h"
+#include "settingkeys.h"
 #include "skinengine.h"
 #include "textfile.h"
 #include "webtransfer.h"
@@ -88,8 +89,8 @@ QProgressBar* gauge(QWidget* parent, Qt::Orientation orientation, int value) {
     return bar;
 }
 
-QListWidget* list(QWidget* parent, int left, int top, int width, int height) {
-    auto* box = new QListWidget(parent);
+TitleList* list(QWidget* parent, int left, int top, int width, int height) {
+    auto* box = new TitleList(parent);
     box->setContextMenuPolicy(Qt::CustomContextMenu);
     // Every row is one line in one font. Equal row sizes spare laying out the
     // text of every row whenever a row changes, which stalls long playlists;
@@ -334,21 +335,17 @@ void Form1::buildMenus() {
 void Form1::FormCreate() {
     guarded([&] {
         const IniFile ini = IniFile::settings();
-        const QString skin = QStringLiteral("Skin");
-        const QString general = QStringLiteral("General");
 
         {
             // One restyle for all six switches, before the window is shown.
             const SkinEngine::Hold hold(*sSkinManager1);
-            sSkinManager1->setActive(ini.readBool(skin, QStringLiteral("Enabled"), true));
-            sSkinManager1->setSkinName(
-                ini.readString(skin, QStringLiteral("Name"), QStringLiteral("WMP 2008")));
-            sSkinManager1->setActive(ini.readBool(skin, QStringLiteral("Enabled"), true));
-            sSkinManager1->setExtendedBorders(
-                ini.readBool(skin, QStringLiteral("EXTBorders"), true));
-            sSkinManager1->setAllowGlowing(ini.readBool(skin, QStringLiteral("Glowing"), true));
-            if (ini.readBool(skin, QStringLiteral("HUE_enabled"), true))
-                sSkinManager1->setHueOffset(ini.readInteger(skin, QStringLiteral("HUE"), 0));
+            sSkinManager1->setActive(settings::read(ini, settings::kSkinEnabled));
+            sSkinManager1->setSkinName(settings::read(ini, settings::kSkinName));
+            sSkinManager1->setActive(settings::read(ini, settings::kSkinEnabled));
+            sSkinManager1->setExtendedBorders(settings::read(ini, settings::kExtendedBorders));
+            sSkinManager1->setAllowGlowing(settings::read(ini, settings::kGlowing));
+            if (settings::read(ini, settings::kHueEnabled))
+                sSkinManager1->setHueOffset(settings::read(ini, settings::kHue));
         }
 
         if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -357,12 +354,12 @@ void Form1::FormCreate() {
 
         WindowsMediaPlayer1->setVolume(50);
 
-        if (ini.readBool(general, QStringLiteral("Reportstarts"), true))
+        if (settings::read(ini, settings::kReportStarts))
             reportStart();
 
-        trayIconVisible = ini.readBool(general, QStringLiteral("ShowTrayicon"), true);
-        ShowTrayiconAlways = ini.readBool(general, QStringLiteral("ShowTrayicon"), true);
-        minimizeToTray = ini.readBool(general, QStringLiteral("MinimizeToTray"), true);
+        trayIconVisible = settings::read(ini, settings::kShowTrayIcon);
+        ShowTrayiconAlways = settings::read(ini, settings::kShowTrayIcon);
+        minimizeToTray = settings::read(ini, settings::kMinimizeToTray);
         applyTray(trayIconVisible, minimizeToTray);
 
         for (const HotkeySlot slot : {PlayPauseKey, PreviousSongKey, RestoreKey, NextSongKey})

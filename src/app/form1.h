@@ -2,6 +2,8 @@
 
 #include "error.h"
 #include "filedialog.h"
+#include "titlelist.h"
+#include "version.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -86,7 +88,7 @@ struct SecondaryWindows {
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
-    static inline const QString kCaption = QStringLiteral("Quorvell Music Player 1.36");
+    static inline const QString kCaption = QStringLiteral("Quorvell Music Player " QV_VERSION);
     static constexpr int kClientWidth = 619;
     static constexpr int kClientHeight = 351;
     static constexpr int kCollapsedWidth = 417;
@@ -302,9 +304,9 @@ public:
     QPushButton* sButton2; // Normal
     QPushButton* sButton4; // Own Playlist
     QPushButton* sButton3; // Favorite songs
-    QListWidget* ListBox1;
-    QListWidget* sListBox1;
-    QListWidget* sListBox2;
+    TitleList* ListBox1;
+    TitleList* sListBox1;
+    TitleList* sListBox2;
     QComboBox* sComboBox3;
     QPushButton* sBitBtn12;
     QPushButton* sBitBtn13;

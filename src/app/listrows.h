@@ -7,7 +7,8 @@
 
 // Rows of the visible title lists and drop-downs: the user sees the decoded
 // text, while the row keeps the holder text exactly as it came from the page
-// or file.
+// or file. Titles also get their HTML character references decoded; the
+// playlist names in drop-downs do not, being the user's own text.
 namespace qv::rows {
 
 inline constexpr int kHolderRole = Qt::UserRole;
@@ -15,9 +16,10 @@ inline constexpr int kHolderRole = Qt::UserRole;
 // text on every repaint would stall the window.
 inline constexpr qsizetype kMaxShown = 256;
 
-// One line of text for a row: line breaks become blanks, overlong text is cut.
+// One line of text for a title's row: line breaks become blanks, overlong
+// text is cut.
 inline QString shown(const QString& holder) {
-    QString text = text::display(holder);
+    QString text = text::displayTitle(holder);
     if (text.size() > kMaxShown)
         text = text.left(kMaxShown) + QChar(0x2026);
     text.replace(QLatin1String("\r\n"), QLatin1String(" "));

@@ -1,5 +1,7 @@
 #include "form1.h"
+#include "instanceguard.h"
 #include "mpvplayer.h"
+#include "paths.h"
 #include "program.h"
 
 #include <QApplication>
@@ -11,6 +13,13 @@ int main(int argc, char* argv[]) {
     if (!qEnvironmentVariableIsSet("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION"))
         qputenv("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION", "none");
     QApplication app(argc, argv);
+    // One player per installation folder: a second one would write the
+    // playlists from a stale list of names. A later start brings the running
+    // player's window back and ends before it reads or writes anything.
+    qv::InstanceGuard guard(qv::paths::exeDir());
+    if (const auto claim = guard.claim(); claim == qv::InstanceGuard::Claim::Forwarded ||
+                                          claim == qv::InstanceGuard::Claim::Unanswered)
+        return 0;
     // libmpv refuses to start under a numeric locale other than "C".
     std::setlocale(LC_NUMERIC, "C");
     // Extra libmpv options, "name=value" separated by blanks: "ao=null" plays
@@ -18,5 +27,8 @@ int main(int argc, char* argv[]) {
     const QStringList mpvOptions =
         qEnvironmentVariable("QVPLAYER_MPV_OPTIONS").split(QLatin1Char(' '), Qt::SkipEmptyParts);
     const auto form1 = qv::startProgram(std::make_unique<qv::MpvPlayer>(nullptr, mpvOptions));
-    return app.exec();
+    qv::answerLaterStarts(guard, *form1);
+    const int status = app.exec();
+    guard.stopServing();
+    return status;
 }

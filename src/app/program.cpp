@@ -1,9 +1,11 @@
 #include "program.h"
 
 #include "form1.h"
+#include "instanceguard.h"
 #include "mediaplayer.h"
 #include "messages.h"
 #include "secondarywindows.h"
+#include "servertime.h"
 #include "windowing.h"
 
 #include <QApplication>
@@ -51,6 +53,28 @@ std::unique_ptr<Form1> startProgram(std::unique_ptr<MediaPlayer> player, UpdateC
     // while the check holds the player.
     form1->startMediaControls();
     return form1;
+}
+
+void answerLaterStarts(InstanceGuard& guard, Form1& form1) {
+    guard.serve([&form1](const QString& activationToken) {
+        if (form1.ending())
+            return false;
+        // A Wayland compositor lets the window take the focus with the token
+        // of the start that asked; Qt reads it from here.
+        if (!activationToken.isEmpty() &&
+            QGuiApplication::platformName() == QLatin1StringView("wayland"))
+            qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+        // The X server's time of the request, not of the player's last input.
+        if (QWindow* window = form1.windowHandle()) {
+            x11::afterServerTime(*window, [&form1] {
+                if (!form1.ending())
+                    form1.Showwindow1Click();
+            });
+        } else {
+            form1.Showwindow1Click();
+        }
+        return true;
+    });
 }
 
 } // namespace qv

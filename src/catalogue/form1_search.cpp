@@ -23,6 +23,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 namespace qv {
 
@@ -146,9 +148,16 @@ bool Form1::genreSearch(const QString& genre, const SearchOptions& options) {
 
     const QString listAddress = catalogue::listAddress(Servers::current().portal, *list);
     const QString suffix = catalogue::sortSuffix(options.sortOrder);
-    for (int k = 0; k < pages->pages; ++k) {
-        WebTransfer::download(catalogue::pageAddress(listAddress, qint64(*start) + k, suffix),
-                              pageFile());
+    // Every page is asked for at once and taken in page order: a page is on
+    // its way while the one before it is stored and cut. A failing page ends
+    // the search there, and the pages after it are abandoned unread.
+    std::vector<std::unique_ptr<PageFetch>> fetches;
+    for (int k = 0; k < pages->pages; ++k)
+        fetches.push_back(std::make_unique<PageFetch>(
+            catalogue::pageAddress(listAddress, qint64(*start) + k, suffix)));
+    for (std::unique_ptr<PageFetch>& page : fetches) {
+        page->takeInto(pageFile());
+        page.reset();
         sGauge3->setValue(std::min(sGauge3->maximum(), sGauge3->value() + pages->step));
         scanListPage();
     }

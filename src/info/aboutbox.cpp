@@ -5,6 +5,7 @@
 #include "programpicture.h"
 #include "servers.h"
 #include "shell.h"
+#include "version.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -15,7 +16,7 @@ namespace qv {
 AboutBox::AboutBox(Form1& form1)
     : Image1(new ClickLabel(QString(), this)),
       ProductName(new QLabel(QStringLiteral("Quorvell Music Player"), this)),
-      Version(new QLabel(QStringLiteral("1.36"), this)),
+      Version(new QLabel(QStringLiteral(QV_VERSION), this)),
       Label1(new QLabel(QStringLiteral("Homepage: "), this)),
       sLabelFX1(new ClickLabel(Servers::current().homepage, this)),
       Label3(new QLabel(QStringLiteral("Contact:"), this)),

@@ -14,7 +14,16 @@
 
 namespace qv {
 
+namespace {
+const QColor kCreditColour(205, 213, 222); // light grey-blue
+} // namespace
+
 void Form1::setUpInfo() {
+    // The credit link's own colour, in every colour group: a
+    // widget's own palette role outlasts the skins' application palette.
+    QPalette credit = sLabelFX2->palette();
+    credit.setColor(QPalette::WindowText, kCreditColour);
+    sLabelFX2->setPalette(credit);
     connect(Changelog1, &QAction::triggered, this, &Form1::Changelog1Click);
     connect(Contact1, &QAction::triggered, this, &Form1::Contact1Click);
     connect(About1, &QAction::triggered, this, &Form1::About1Click);

@@ -46,6 +46,15 @@ QString joinLines(const QStringList& lines);
 
 // Text for the user: UTF-8 when the bytes are valid UTF-8, otherwise Latin-1.
 QString display(const QString& holder);
+// A title cut from a page as the user reads it: display() and then its HTML
+// character references decoded. Only for showing; the holder stays as cut.
+QString displayTitle(const QString& holder);
+// HTML character references decoded in one pass: the named ones of HTML 4
+// and "&apos;", decimal "&#8211;" and hexadecimal "&#x2013;", each ended by
+// ';'. A reference that is malformed, unterminated, unknown, zero, a
+// surrogate or beyond U+10FFFF stays as written; decoded text is never
+// decoded again ("&amp;amp;" gives "&amp;").
+QString decodeReferences(const QString& text);
 // What the user typed, as a holder text (UTF-8 bytes).
 QString fromUser(const QString& typed);
 

@@ -99,12 +99,48 @@ QString statusLineOf(const QNetworkReply& reply, int status) {
 }
 
 // Runs one GET to its end in a local event loop and reports how it ended.
-Outcome runTransfer(const QUrl& url, const Hooks& hooks, QEventLoop::ProcessEventsFlags flags) {
+QNetworkRequest makeRequest(const QUrl& url) {
     QNetworkRequest request(url);
     request.setRawHeader("Accept", "text/html, */*");
     request.setRawHeader("User-Agent", "Mozilla/3.0 (compatible; Indy Library)");
     // Restarted by every piece of data, so it measures silence, not length.
     request.setTransferTimeout(idleTimeoutMs);
+    return request;
+}
+
+// The failure the user is shown names only the address: the reason, a
+// certificate that cannot be verified above all, goes to the log.
+void logTlsErrors(QNetworkReply& reply, QObject& context) {
+    QObject::connect(&reply, &QNetworkReply::sslErrors, &context,
+                     [url = reply.url()](const QList<QSslError>& errors) {
+                         for (const QSslError& e : errors)
+                             qCDebug(lcNet).noquote() << "TLS error on" << url.toDisplayString()
+                                                      << ":" << e.errorString();
+                     });
+}
+
+void logFailure(const QUrl& url, const QString& reason) {
+    qCDebug(lcNet).noquote() << "GET" << url.toDisplayString() << "failed:" << reason;
+}
+
+// A whole page into file, replacing it only once all of it is written.
+void storePage(const QString& file, const QByteArray& body) {
+    // A folder the user removed is made again rather than failing every search.
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    QSaveFile target(file);
+    // Unbuffered, so a full disk fails the write rather than a commit that
+    // would succeed with the data lost.
+    if (!target.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw Error(text::createErrorText(file, target.errorString()));
+    errno = 0;
+    if (target.write(body) != body.size())
+        throw Error(text::createErrorText(file, text::writeFailure(target)));
+    if (!target.commit())
+        throw Error(text::createErrorText(file, target.errorString()));
+}
+
+Outcome runTransfer(const QUrl& url, const Hooks& hooks, QEventLoop::ProcessEventsFlags flags) {
+    const QNetworkRequest request = makeRequest(url);
 
     Outcome out;
     QEventLoop loop;
@@ -175,14 +211,7 @@ Outcome runTransfer(const QUrl& url, const Hooks& hooks, QEventLoop::ProcessEven
         report();
     });
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    // The failure the user is shown names only the address: the reason, a
-    // certificate that cannot be verified above all, goes to the log.
-    QObject::connect(reply.get(), &QNetworkReply::sslErrors, &loop,
-                     [&url](const QList<QSslError>& errors) {
-                         for (const QSslError& e : errors)
-                             qCDebug(lcNet).noquote() << "TLS error on" << url.toDisplayString()
-                                                      << ":" << e.errorString();
-                     });
+    logTlsErrors(*reply, loop);
 
     QTimer limit;
     if (!hooks.deadline.isForever()) {
@@ -260,6 +289,88 @@ void WebTransfer::download(const QString& url, const QString& file, const Progre
         throw Error(failure);
     if (!target.commit())
         throw Error(text::createErrorText(file, target.errorString()));
+}
+
+struct PageFetch::Impl {
+    QUrl url;
+    QObject context; // the connections' receiver: they go with it
+    std::unique_ptr<QNetworkReply> reply;
+    QTimer limit;
+    QByteArray body;
+    bool tooLarge = false;
+    bool timedOut = false; // the whole page took too long
+    bool aborting = false;
+    bool taken = false;
+
+    void stop() {
+        aborting = true;
+        reply->abort();
+    }
+};
+
+PageFetch::PageFetch(const QString& url) : impl_(std::make_unique<Impl>()) {
+    Impl& d = *impl_;
+    d.url = QUrl(url);
+    d.reply.reset(manager().get(makeRequest(d.url)));
+    logTlsErrors(*d.reply, d.context);
+    QObject::connect(d.reply.get(), &QNetworkReply::readyRead, &d.context, [&d] {
+        if (d.aborting || !d.reply->isOpen())
+            return;
+        const QByteArray chunk = d.reply->readAll();
+        if (d.body.size() + chunk.size() > WebTransfer::kMaxDownloadBytes) {
+            d.tooLarge = true;
+            d.stop();
+            return;
+        }
+        d.body += chunk;
+    });
+    d.limit.setSingleShot(true);
+    QObject::connect(&d.limit, &QTimer::timeout, &d.context, [&d] {
+        d.timedOut = true;
+        d.stop();
+    });
+    d.limit.start(pageTimeLimitMs);
+}
+
+PageFetch::~PageFetch() {
+    if (impl_->reply && !impl_->reply->isFinished())
+        impl_->stop();
+}
+
+QString PageFetch::url() const {
+    return impl_->url.toString();
+}
+
+void PageFetch::takeInto(const QString& file) {
+    Impl& d = *impl_;
+    const QString failure = QStringLiteral("Error downloading URL: ") + url();
+    if (d.taken)
+        throw Error(failure);
+    d.taken = true;
+    if (!d.reply->isFinished()) {
+        QEventLoop loop;
+        QObject::connect(d.reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::AllEvents);
+    }
+    if (!d.reply->isFinished()) {
+        // Only a quitting application ends the loop early.
+        d.stop();
+        throw Cancelled(failure);
+    }
+    const QNetworkReply::NetworkError error = d.reply->error();
+    const int status = d.reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (!d.aborting && d.reply->isOpen())
+        d.body += d.reply->readAll(); // what is left
+    const qint64 expected = announcedSize(*d.reply);
+    const bool idle = error == QNetworkReply::OperationCanceledError && !d.aborting;
+    if (error != QNetworkReply::NoError && !d.aborting)
+        logFailure(d.url, idle ? QStringLiteral("no data for %1 ms").arg(idleTimeoutMs)
+                               : d.reply->errorString());
+    if (error != QNetworkReply::NoError || d.tooLarge || d.timedOut || status >= 400 ||
+        (expected >= 0 && d.body.size() != expected))
+        throw Error(failure);
+    storePage(file, d.body);
+    d.body.clear();
 }
 
 bool WebTransfer::tryDownloadToFile(const QString& url, const QString& file,
@@ -345,20 +456,8 @@ void WebTransfer::setOnlineOverride(std::optional<bool> online) {
 
 HttpGet::HttpGet(QObject* parent) : QObject(parent) {}
 
-void HttpGet::connectToHost(const QString& host) {
-    host_ = host;
-}
-
-void HttpGet::disconnectFromHost() {
-    host_.clear();
-}
-
 void HttpGet::get(const QString& url, QIODevice& out) {
-    QUrl target(url);
-    if (target.isRelative() && !host_.isEmpty())
-        target = QUrl(QStringLiteral("http://") + host_ + QLatin1Char('/')).resolved(target);
-    if (!target.host().isEmpty())
-        host_ = target.host();
+    const QUrl target(url);
 
     QString writeError;
     Hooks hooks;

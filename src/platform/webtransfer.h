@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QIODevice;
@@ -59,17 +60,35 @@ public:
     static void setOnlineOverride(std::optional<bool> online);
 };
 
+// A page asked for now and taken later, so that several pages can be on
+// their way at once: the request goes out when it is made, and the body is
+// kept in memory as it arrives, within download()'s bounds (idle time-out,
+// kMaxDownloadBytes, pageTimeLimit() from the request on). Dropping it before
+// it is taken abandons the request; its answer is never read.
+class PageFetch {
+public:
+    explicit PageFetch(const QString& url);
+    ~PageFetch();
+    PageFetch(const PageFetch&) = delete;
+    PageFetch& operator=(const PageFetch&) = delete;
+
+    QString url() const;
+    // Waits for the whole page, processing all pending events (user input
+    // too), then stores it into file as download() does and throws as it
+    // does. Once only.
+    void takeInto(const QString& file);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
 // An HTTP GET into an open device with begin, progress and end
 // notifications, for the installer download.
 class HttpGet : public QObject {
     Q_OBJECT
 public:
     explicit HttpGet(QObject* parent = nullptr);
-
-    // Names the host to talk to; get() of an address on another host moves there.
-    void connectToHost(const QString& host);
-    void disconnectFromHost();
-    QString host() const { return host_; }
 
     // Blocking; processes pending events. Writes the body into out. An HTTP
     // status of 400 or more reads the body into memory (with work events),
@@ -81,9 +100,6 @@ signals:
     void workBegin(qint64 expectedBytes); // -1 when the server announces no size
     void work(qint64 bytesSoFar);
     void workEnd(); // only after a complete, successful transfer
-
-private:
-    QString host_;
 };
 
 } // namespace qv

@@ -82,9 +82,9 @@ void Form1::setUpPlayback() {
     connect(sBitBtn11, &QPushButton::clicked, this, &Form1::sBitBtn11Click);
     connect(sBitBtn1, &QPushButton::clicked, this, &Form1::sBitBtn1Click);
     connect(sBitBtn2, &QPushButton::clicked, this, &Form1::sBitBtn2Click);
-    connect(ListBox1, &QListWidget::itemDoubleClicked, this, &Form1::ListBox1DblClick);
-    connect(sListBox1, &QListWidget::itemDoubleClicked, this, &Form1::sListBox1DblClick);
-    connect(sListBox2, &QListWidget::itemDoubleClicked, this, &Form1::sListBox2DblClick);
+    connect(ListBox1, &TitleList::dblClick, this, &Form1::ListBox1DblClick);
+    connect(sListBox1, &TitleList::dblClick, this, &Form1::sListBox1DblClick);
+    connect(sListBox2, &TitleList::dblClick, this, &Form1::sListBox2DblClick);
     connect(Play1, &QAction::triggered, this, &Form1::Play1Click);
     connect(Play2, &QAction::triggered, this, &Form1::Play2Click);
     connect(WindowsMediaPlayer1, &MediaPlayer::CurrentItemChange, this,

@@ -3,6 +3,7 @@
 #include "error.h"
 #include "form1.h"
 #include "inifile.h"
+#include "settingkeys.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -10,12 +11,6 @@
 #include <QShowEvent>
 
 namespace qv {
-
-namespace {
-const QString kSection = QStringLiteral("Favorites");
-const QString kAutologin = QStringLiteral("Autologin");
-const QString kLoginname = QStringLiteral("Loginname");
-} // namespace
 
 Form14::Form14(Form1& form1)
     : NameWindow(QStringLiteral("Login"), QStringLiteral("Please enter your Quorvell name:"),
@@ -37,18 +32,19 @@ void Form14::showEvent(QShowEvent* event) {
 void Form14::FormShow() {
     guarded([&] {
         const IniFile ini = IniFile::settings();
-        sEdit1->setText(ini.readString(kSection, kLoginname, QString()));
-        sCheckBox1->setChecked(ini.readBool(kSection, kAutologin, true));
+        sEdit1->setText(settings::read(ini, settings::kLoginName));
+        sCheckBox1->setChecked(settings::read(ini, settings::kAutologinInLoginWindow));
     });
 }
 
 void Form14::sButton1Click() {
     form1_.favouritesCommand([&] {
         IniFile ini = IniFile::settings();
-        ini.writeBool(kSection, kAutologin, sCheckBox1->isChecked());
+        settings::write(ini, settings::kAutologinInLoginWindow, sCheckBox1->isChecked());
         form1_.GetFavsExecute(sEdit1->text());
         form1_.setEnabled(true);
-        ini.writeString(kSection, kLoginname, sCheckBox1->isChecked() ? sEdit1->text() : QString());
+        settings::write(ini, settings::kLoginName,
+                        sCheckBox1->isChecked() ? sEdit1->text() : QString());
         close();
     });
 }

@@ -7,6 +7,7 @@
 #include "paths.h"
 #include "secondarywindows.h"
 #include "servers.h"
+#include "settingkeys.h"
 #include "showwindow.h"
 #include "textfile.h"
 #include "webtransfer.h"
@@ -40,8 +41,7 @@ void Form1::GetFavsExecute(const QString& loginName) {
 
 void Form1::showFavourites() {
     showMode(ListKind::Favourites);
-    const IniFile settings = IniFile::settings();
-    if (!settings.readBool(QStringLiteral("Favorites"), QStringLiteral("Autologin"), false)) {
+    if (!settings::read(IniFile::settings(), settings::kAutologinForFavouriteSongs)) {
         if (windows.form14)
             showCentred(*windows.form14);
         return;

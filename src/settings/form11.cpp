@@ -6,6 +6,7 @@
 #include "inifile.h"
 #include "messages.h"
 #include "paths.h"
+#include "settingkeys.h"
 #include "skinengine.h"
 
 #include <QCheckBox>
@@ -27,14 +28,6 @@
 #include <algorithm>
 
 namespace qv {
-
-namespace {
-
-const QString kHotkeys = QStringLiteral("Hotkeys");
-const QString kSkin = QStringLiteral("Skin");
-const QString kGeneral = QStringLiteral("General");
-
-} // namespace
 
 // ---- Hotkey field ----
 
@@ -262,21 +255,18 @@ void Form11::load(QCheckBox* box, bool checked, void (Form11::*clickAction)()) {
 }
 
 void Form11::loadHotkeys(const IniFile& ini) {
-    const auto key = [&](const char* name) {
-        return shortcut::fromText(ini.readString(kHotkeys, QLatin1String(name), QString()));
+    const auto key = [&](const settings::Text& k) {
+        return shortcut::fromText(settings::read(ini, k));
     };
-    HotKey1->setValue(key("Play"));
-    HotKey2->setValue(key("Next"));
-    HotKey4->setValue(key("Previous"));
-    HotKey5->setValue(key("Minimize"));
-    const auto flag = [&](const char* name) {
-        return ini.readBool(kHotkeys, QLatin1String(name), false);
-    };
-    load(sCheckBox7, flag("General_enabled"), &Form11::sCheckBox7Click);
-    load(sCheckBox1, flag("Play_enabled"), nullptr);
-    load(sCheckBox2, flag("Next_enabled"), nullptr);
-    load(sCheckBox4, flag("Previous_enabled"), nullptr);
-    load(sCheckBox5, flag("Minimize_enabled"), nullptr);
+    HotKey1->setValue(key(settings::kPlayKey));
+    HotKey2->setValue(key(settings::kNextKey));
+    HotKey4->setValue(key(settings::kPreviousKey));
+    HotKey5->setValue(key(settings::kMinimizeKey));
+    load(sCheckBox7, settings::read(ini, settings::kHotkeysEnabled), &Form11::sCheckBox7Click);
+    load(sCheckBox1, settings::read(ini, settings::kPlayKeyEnabled), nullptr);
+    load(sCheckBox2, settings::read(ini, settings::kNextKeyEnabled), nullptr);
+    load(sCheckBox4, settings::read(ini, settings::kPreviousKeyEnabled), nullptr);
+    load(sCheckBox5, settings::read(ini, settings::kMinimizeKeyEnabled), nullptr);
     sCheckBox7Click(); // the rows follow "Use Hotkeys" whether or not it changed
     form1_.Button13Click();
     updateHotkeyNote();
@@ -310,26 +300,22 @@ void Form11::FormShow() {
         const IniFile ini = IniFile::settings();
         loadHotkeys(ini);
 
-        load(sCheckBox12, ini.readBool(kGeneral, QStringLiteral("Reportstarts"), true), nullptr);
-        load(sCheckBox11, ini.readBool(kGeneral, QStringLiteral("Ceckforupdates"), true), nullptr);
-        load(sCheckBox8, ini.readBool(kGeneral, QStringLiteral("MinimizeToTray"), true), nullptr);
-        load(sCheckBox13, ini.readBool(kGeneral, QStringLiteral("ShowTrayicon"), true), nullptr);
-        load(sCheckBox3, ini.readBool(kSkin, QStringLiteral("Enabled"), true),
-             &Form11::sCheckBox3Click);
+        load(sCheckBox12, settings::read(ini, settings::kReportStarts), nullptr);
+        load(sCheckBox11, settings::read(ini, settings::kCheckForUpdates), nullptr);
+        load(sCheckBox8, settings::read(ini, settings::kMinimizeToTray), nullptr);
+        load(sCheckBox13, settings::read(ini, settings::kShowTrayIcon), nullptr);
+        load(sCheckBox3, settings::read(ini, settings::kSkinEnabled), &Form11::sCheckBox3Click);
 
-        const QString name =
-            ini.readString(kSkin, QStringLiteral("Name"), SkinEngine::kBuiltInSkin);
+        const QString name = settings::read(ini, settings::kSkinName);
         ComboBox1->clear();
         ComboBox1->addItems(SkinEngine::listSkins(paths::exeFile(QStringLiteral("skins"))));
         ComboBox1->setEditText(name);
 
-        load(sCheckBox10, ini.readBool(kSkin, QStringLiteral("EXTBorders"), true),
+        load(sCheckBox10, settings::read(ini, settings::kExtendedBorders),
              &Form11::sCheckBox10Click);
-        load(sCheckBox6, ini.readBool(kSkin, QStringLiteral("Glowing"), true),
-             &Form11::sCheckBox6Click);
-        load(sCheckBox9, ini.readBool(kSkin, QStringLiteral("HUE_enabled"), true),
-             &Form11::sCheckBox9Click);
-        sScrollBar1->setValue(std::clamp(ini.readInteger(kSkin, QStringLiteral("HUE"), 0), 0, 360));
+        load(sCheckBox6, settings::read(ini, settings::kGlowing), &Form11::sCheckBox6Click);
+        load(sCheckBox9, settings::read(ini, settings::kHueEnabled), &Form11::sCheckBox9Click);
+        sScrollBar1->setValue(std::clamp(settings::read(ini, settings::kHue), 0, 360));
         Label2->setNum(sScrollBar1->value());
     });
 }
@@ -396,29 +382,30 @@ void Form11::sBitBtn4Click() {
 void Form11::sBitBtn1Click() {
     guarded([&] {
         IniFile ini = IniFile::settings();
-        ini.writeString(kHotkeys, QStringLiteral("Play"), shortcut::toText(HotKey1->value()));
-        ini.writeString(kHotkeys, QStringLiteral("Next"), shortcut::toText(HotKey2->value()));
-        ini.writeString(kHotkeys, QStringLiteral("Previous"), shortcut::toText(HotKey4->value()));
-        ini.writeString(kHotkeys, QStringLiteral("Minimize"), shortcut::toText(HotKey5->value()));
-        ini.writeBool(kHotkeys, QStringLiteral("General_enabled"), sCheckBox7->isChecked());
-        ini.writeBool(kHotkeys, QStringLiteral("Play_enabled"), sCheckBox1->isChecked());
-        ini.writeBool(kHotkeys, QStringLiteral("Next_enabled"), sCheckBox2->isChecked());
-        ini.writeBool(kHotkeys, QStringLiteral("Previous_enabled"), sCheckBox4->isChecked());
-        ini.writeBool(kHotkeys, QStringLiteral("Minimize_enabled"), sCheckBox5->isChecked());
+        using namespace settings;
+        write(ini, kPlayKey, shortcut::toText(HotKey1->value()));
+        write(ini, kNextKey, shortcut::toText(HotKey2->value()));
+        write(ini, kPreviousKey, shortcut::toText(HotKey4->value()));
+        write(ini, kMinimizeKey, shortcut::toText(HotKey5->value()));
+        write(ini, kHotkeysEnabled, sCheckBox7->isChecked());
+        write(ini, kPlayKeyEnabled, sCheckBox1->isChecked());
+        write(ini, kNextKeyEnabled, sCheckBox2->isChecked());
+        write(ini, kPreviousKeyEnabled, sCheckBox4->isChecked());
+        write(ini, kMinimizeKeyEnabled, sCheckBox5->isChecked());
 
         form1_.Button13Click();
 
-        ini.writeBool(kSkin, QStringLiteral("Enabled"), sCheckBox3->isChecked());
-        ini.writeString(kSkin, QStringLiteral("Name"), ComboBox1->currentText());
-        ini.writeBool(kSkin, QStringLiteral("EXTBorders"), sCheckBox10->isChecked());
-        ini.writeBool(kSkin, QStringLiteral("Glowing"), sCheckBox6->isChecked());
-        ini.writeBool(kSkin, QStringLiteral("HUE_enabled"), sCheckBox9->isChecked());
-        ini.writeInteger(kSkin, QStringLiteral("HUE"), sScrollBar1->value());
+        write(ini, kSkinEnabled, sCheckBox3->isChecked());
+        write(ini, kSkinName, ComboBox1->currentText());
+        write(ini, kExtendedBorders, sCheckBox10->isChecked());
+        write(ini, kGlowing, sCheckBox6->isChecked());
+        write(ini, kHueEnabled, sCheckBox9->isChecked());
+        write(ini, kHue, sScrollBar1->value());
 
-        ini.writeBool(kGeneral, QStringLiteral("Ceckforupdates"), sCheckBox11->isChecked());
-        ini.writeBool(kGeneral, QStringLiteral("Reportstarts"), sCheckBox12->isChecked());
-        ini.writeBool(kGeneral, QStringLiteral("MinimizeToTray"), sCheckBox8->isChecked());
-        ini.writeBool(kGeneral, QStringLiteral("ShowTrayicon"), sCheckBox13->isChecked());
+        write(ini, kCheckForUpdates, sCheckBox11->isChecked());
+        write(ini, kReportStarts, sCheckBox12->isChecked());
+        write(ini, kMinimizeToTray, sCheckBox8->isChecked());
+        write(ini, kShowTrayIcon, sCheckBox13->isChecked());
 
         SkinEngine& skins = *form1_.sSkinManager1;
         {
@@ -432,8 +419,7 @@ void Form11::sBitBtn1Click() {
             }
         }
 
-        form1_.applyTray(ini.readBool(kGeneral, QStringLiteral("ShowTrayicon"), true),
-                         ini.readBool(kGeneral, QStringLiteral("MinimizeToTray"), true));
+        form1_.applyTray(read(ini, kShowTrayIcon), read(ini, kMinimizeToTray));
     });
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settingkeys.h"
+
 #include <QColor>
 #include <QObject>
 #include <QPalette>
@@ -21,7 +23,7 @@ public:
     explicit SkinEngine(QObject* parent = nullptr);
     ~SkinEngine() override;
 
-    static inline const QString kBuiltInSkin = QStringLiteral("WMP 2008");
+    static inline const QString kBuiltInSkin = QString::fromUtf8(settings::kSkinName.fallback);
 
     // Off: the application's own palette and style sheet, as they were before
     // the first skin was applied.

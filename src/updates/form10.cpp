@@ -126,7 +126,6 @@ void Form10::Button3Click() {
         if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) // a full disk fails a write
             throw Error(text::createErrorText(path, file.errorString()));
         total_ = 0;
-        ended_ = false;
         complete_ = false;
         const QString address =
             Servers::current().update + QStringLiteral("/radioplayer/update.exe");
@@ -140,9 +139,8 @@ void Form10::Button3Click() {
             verifier.verdict() != minisign::Verdict::NoSignature)
             refuse(verifier.verdict());
         minisign::VerifyingDevice checked(file, verifier);
-        IdHTTP1->connectToHost(QUrl(Servers::current().counter).host());
+        // The address names its host: no separate connect and disconnect.
         IdHTTP1->get(address, checked);
-        IdHTTP1->disconnectFromHost();
         QElapsedTimer verifying;
         verifying.start();
         const minisign::Verdict verdict = verifier.finish();
@@ -176,7 +174,6 @@ void Form10::IdHTTP1Work(qint64 received) {
 void Form10::IdHTTP1WorkEnd() {
     QCoreApplication::processEvents();
     Timer1->stop();
-    ended_ = true;
 }
 
 void Form10::Button2Click() {

@@ -50,7 +50,6 @@ private:
     Form1& form1_;
     HttpGet* IdHTTP1;
     qint64 total_ = 0; // announced at the transfer's beginning; -1 when unknown
-    bool ended_ = false;
     bool complete_ = false;
     bool downloading_ = false;
     bool installing_ = false; // the player is ending: closing is no longer a decision

@@ -6,6 +6,7 @@
 #include "paths.h"
 #include "programpicture.h"
 #include "servers.h"
+#include "settingkeys.h"
 #include "textfile.h"
 #include "wait.h"
 #include "webtransfer.h"
@@ -83,8 +84,7 @@ void Form3::FormCreate() {
 
 void Form3::Button1Click() {
     guarded([&] {
-        const IniFile settings = IniFile::settings();
-        if (!settings.readBool(QStringLiteral("General"), QStringLiteral("Ceckforupdates"), true)) {
+        if (!settings::read(IniFile::settings(), settings::kCheckForUpdates)) {
             processEvents();
             sGauge1->setValue(50);
             processEvents();

@@ -4,6 +4,7 @@
 #include "error.h"
 #include "fakemediaplayer.h"
 #include "form1.h"
+#include "listrows.h"
 #include "messages.h"
 #include "program.h"
 #include "secondarywindows.h"
@@ -17,11 +18,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -286,6 +289,108 @@ private slots:
         QVERIFY(!form1->Timer1->isActive() && !form1->Timer2->isActive());
         QCOMPARE(form1->Timer1->interval(), 2000);
         QCOMPARE(form1->Timer2->interval(), 1000);
+    }
+
+    // A double click anywhere in a list presses "Play": an empty list, or
+    // below the last row, answers with the list's message.
+    void doubleClicksAnywhereInAListPressPlay() {
+        install_->writeSettings({"[General]", "Reportstarts=0"});
+        writeAll(install_->path("Playlists/playlists.ini"), "Empty\r\n");
+        writeAll(install_->path("Playlists/Empty.qvl"), {});
+        const auto form1 = start(qv::UpdateCheck::Skip);
+        qv::MessageRecorder messages;
+        const auto doubleClick = [](QListWidget* list, QPoint at,
+                                    Qt::MouseButton button = Qt::LeftButton) {
+            QTest::mouseClick(list->viewport(), button, {}, at);
+            QTest::mouseDClick(list->viewport(), button, {}, at);
+        };
+        const QPoint empty(20, 10);
+        const QString genreFirst = QStringLiteral("Please select a genre and click search first");
+        const QString songFirst = QStringLiteral("Please select a song first");
+
+        doubleClick(form1->ListBox1, empty);
+        QCOMPARE(messages.texts(), QStringList{genreFirst});
+        QVERIFY(form1->Timer2->isActive()); // as Play leaves it with an empty list
+        doubleClick(form1->ListBox1, empty, Qt::RightButton);
+        QCOMPARE(messages.texts(), QStringList{genreFirst});
+
+        form1->sButton4Click(); // an empty own playlist
+        doubleClick(form1->sListBox1, empty);
+        form1->sButton3Click(); // no favourites
+        doubleClick(form1->sListBox2, empty);
+        QCOMPARE(messages.texts(), (QStringList{genreFirst, songFirst, songFirst}));
+
+        // Below the last row of the results.
+        form1->sButton2Click();
+        for (int n = 1; n <= 2; ++n) {
+            qv::rows::append(*form1->ListBox1, QStringLiteral("Song %1").arg(n));
+            form1->ListBox2
+                << QStringLiteral("http://www.quorvell.example/listen/000000%1/").arg(n);
+        }
+        const QRect last = form1->ListBox1->visualItemRect(form1->ListBox1->item(1));
+        QVERIFY(last.bottom() + 20 < form1->ListBox1->viewport()->height());
+        doubleClick(form1->ListBox1, QPoint(20, last.bottom() + 20));
+        QVERIFY(player_->url().endsWith(QLatin1String("/audio/download/0000001")));
+        QCOMPARE(qv::rows::selected(*form1->ListBox1), 0);
+        QCOMPARE(messages.records.size(), 3);
+    }
+
+    // The credit link keeps its light grey-blue under every skin, also after
+    // the skin changes while the program runs.
+    void creditLinkDrawsInItsColour() {
+        install_->writeSettings({"[General]", "Reportstarts=0", "[Skin]", "HUE=120"});
+        const auto form1 = start(qv::UpdateCheck::Skip);
+        form1->sSkinManager1->setSkinDirectory(QStringLiteral(QV_SOURCE_DIR "/skins"));
+        const QColor credit(205, 213, 222);
+        // The text's own colour, whatever the antialiasing: drawn once on black
+        // and once on white, each pixel's coverage and colour follow.
+        const auto drawn = [&] {
+            QLabel* label = form1->sLabelFX2;
+            QImage onBlack(label->size(), QImage::Format_RGB32);
+            QImage onWhite(label->size(), QImage::Format_RGB32);
+            onBlack.fill(Qt::black);
+            onWhite.fill(Qt::white);
+            for (QImage* image : {&onBlack, &onWhite}) {
+                QPainter painter(image);
+                label->render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+            }
+            double best = 0;
+            QColor colour;
+            for (int y = 0; y < onBlack.height(); ++y) {
+                for (int x = 0; x < onBlack.width(); ++x) {
+                    const QColor b = onBlack.pixelColor(x, y);
+                    const QColor w = onWhite.pixelColor(x, y);
+                    const double cover =
+                        1 - (w.red() - b.red() + w.green() - b.green() + w.blue() - b.blue()) /
+                                (3 * 255.0);
+                    if (cover > best) {
+                        best = cover;
+                        colour = QColor(qRound(b.red() / cover), qRound(b.green() / cover),
+                                        qRound(b.blue() / cover));
+                    }
+                }
+            }
+            return best > 0.3 ? colour : QColor();
+        };
+        const auto near = [&](const QColor& c) {
+            return c.isValid() && qAbs(c.red() - credit.red()) <= 3 &&
+                   qAbs(c.green() - credit.green()) <= 3 && qAbs(c.blue() - credit.blue()) <= 3;
+        };
+        QCOMPARE(form1->sSkinManager1->HueOffset(), 120);
+        QVERIFY2(near(drawn()), qPrintable(drawn().name()));
+        const QColor builtIn = form1->sSkinManager1->colour(QPalette::Window);
+        for (const char* skin : {"Silver", "Ember"}) {
+            form1->sSkinManager1->setSkinName(QLatin1String(skin));
+            QVERIFY2(form1->sSkinManager1->colour(QPalette::Window) != builtIn, skin);
+            QVERIFY2(near(drawn()), skin);
+        }
+        form1->sSkinManager1->setActive(false);
+        QVERIFY2(near(drawn()), "no skin");
+        form1->sSkinManager1->setActive(true);
+        form1->setEnabled(false); // while the settings window is open
+        QVERIFY2(near(drawn()), "disabled main window");
+        // The measure tells colours apart: the skin's own text colour is not it.
+        QVERIFY(!near(form1->sSkinManager1->colour(QPalette::WindowText)));
     }
 
     void collapseAndExpandTheListPanel() {

@@ -7,6 +7,7 @@
 #include "messages.h"
 #include "program.h"
 #include "testinstall.h"
+#include "textfile.h"
 
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
@@ -174,6 +175,23 @@ private slots:
         form1_->Timer1Timer();
         QCOMPARE(metadata().value(QStringLiteral("xesam:title")).toString(),
                  "Vellwave - Demo Track 3");
+    }
+
+    // The title the lists show, character references decoded; the row keeps
+    // the bytes the page wrote.
+    void titleShownDecoded() {
+        const QString holder = qv::text::fromBytes("Rock &amp; Roll &#8211; caf\xc3\xa9");
+        fillResults(1);
+        delete form1_->ListBox1->takeItem(0);
+        qv::rows::append(*form1_->ListBox1, holder);
+        QTest::mouseClick(form1_->sBitBtn3, Qt::LeftButton);
+        player_->setStatus(QStringLiteral("Playing"));
+        QTRY_COMPARE(announced(QStringLiteral("Metadata")).toMap().value("xesam:title"),
+                     QVariant(QStringLiteral("Rock & Roll – café")));
+        QCOMPARE(metadata().value(QStringLiteral("xesam:title")).toString(), "Rock & Roll – café");
+        QCOMPARE(qv::rows::holder(*form1_->ListBox1, 0), holder);
+        QCOMPARE(player_->url(),
+                 QStringLiteral("http://www.quorvell.example/audio/download/0000001"));
     }
 
     void commandsPressThePlayersButtons() {

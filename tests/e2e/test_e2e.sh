@@ -6,7 +6,8 @@
 # the main window's fixed layout puts them (src/app/form1.cpp, buildControls):
 # search Jazz, 100 results from page 2, play the first row, pause and resume,
 # make a new own playlist, add the row to it from the context menu, export the
-# playlist through the file dialog, press OK in the settings window and end
+# playlist through the file dialog, press OK in the settings window, start the
+# player again in its folder (which brings the running one forward) and end
 # with "File" > "Close". Then it checks the exit status, the files the player
 # wrote and the portal's request log.
 #
@@ -305,6 +306,32 @@ settings_written() { grep -qs '^ShowTrayicon=' "$dist/settings.ini"; }
 wait_for 10 "settings.ini with every key" settings_written
 wait_for 10 "the settings window to close" only_main_window
 settings_before_close=$(md5sum < "$dist/settings.ini")
+
+step "starting the player again in $dist"
+# The focus goes elsewhere (the root window under the pointer, off the
+# player), then the second start has to bring the running player forward.
+pointer_away
+eval "$(x getmouselocation --shell)" || fail "xdotool found no window under the pointer"
+x windowfocus --sync "$WINDOW" || fail "could not move the focus off the player"
+focused 'Quorvell Music Player 1.36' && fail "the main window kept the focus"
+requests_before=$(wc -l < "$tmp/portal.log")
+(
+    cd "$dist" || exit 1
+    unset DBUS_SESSION_BUS_ADDRESS
+    exec env QT_QPA_PLATFORM=xcb HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/home/.config" \
+        XDG_CACHE_HOME="$tmp/home/.cache" XDG_DATA_HOME="$tmp/home/.local/share" \
+        XDG_RUNTIME_DIR="$tmp/runtime" timeout 20 ./qvplayer
+) > "$tmp/second.log" 2>&1
+second_status=$?
+((second_status == 0)) || { cat "$tmp/second.log"; fail "the second start ended with status $second_status"; }
+wait_for 10 "the main window to take the focus" focused 'Quorvell Music Player 1.36'
+player_alive
+# No start report and no update check (the playing song may go on to the next).
+if tail -n +"$((requests_before + 1))" "$tmp/portal.log" | grep -E '/radioplayer/'; then
+    fail "the second start asked the maker's servers"
+fi
+[ "$(md5sum < "$dist/settings.ini")" = "$settings_before_close" ] ||
+    fail "the second start changed settings.ini"
 
 step "closing with \"File\" > \"Close\""
 open_file_menu

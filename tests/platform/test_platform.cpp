@@ -94,6 +94,79 @@ private slots:
         QCOMPARE(text::display(text::fromUser(QStringLiteral("Żółw"))), QStringLiteral("Żółw"));
     }
 
+    void titlesDecodeCharacterReferences_data() {
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("named") << "Caf&eacute; Nocturne"
+                               << "Café Nocturne";
+        QTest::newRow("markup five") << "&lt;b&gt; &quot;Hi&quot; &amp; &apos;yo&apos;"
+                                     << "<b> \"Hi\" & 'yo'";
+        QTest::newRow("case matters") << "&Eacute;&eacute;&EACUTE;"
+                                      << "Éé&EACUTE;";
+        QTest::newRow("latin-1 set") << "&nbsp;&copy;&yuml;"
+                                     << "\u00a0©ÿ";
+        QTest::newRow("symbol set") << "&alpha;&hearts;&thetasym;"
+                                    << "α♥ϑ";
+        QTest::newRow("special set") << "&ndash;&mdash;&euro;&OElig;"
+                                     << "–—€Œ";
+        QTest::newRow("decimal") << "Rock &amp; Roll &#8211; caf&#233;"
+                                 << "Rock & Roll – café";
+        QTest::newRow("hex") << "&#x2013;&#X2013;&#xe9;&#XE9;"
+                             << "––éé";
+        QTest::newRow("leading zeros") << "&#0000233;&#x00000e9;"
+                                       << "éé";
+        QTest::newRow("beyond the basic plane") << "&#x1F3B5;&#127925;"
+                                                << "🎵🎵";
+        QTest::newRow("last code point")
+            << "&#x10FFFF;" << QStringView(QChar::fromUcs4(0x10FFFF)).toString();
+        QTest::newRow("windows-1252 numbers") << "&#150;&#147;&#148;&#128;"
+                                              << "–“”€";
+        QTest::newRow("code page gaps stay controls") << "&#129;"
+                                                      << "\u0081";
+        QTest::newRow("side by side") << "&lt;&gt;&lt;"
+                                      << "<><";
+        QTest::newRow("decoded once") << "&amp;amp; &amp;#8211; &amp;lt;"
+                                      << "&amp; &#8211; &lt;";
+        QTest::newRow("unterminated") << "&amp &#8211 &#x2013 fish&chips"
+                                      << "&amp &#8211 &#x2013 fish&chips";
+        QTest::newRow("unknown names") << "&bogus; &ampx; &AMP; &thetasymx;"
+                                       << "&bogus; &ampx; &AMP; &thetasymx;";
+        QTest::newRow("empty") << "&; &#; &#x; & ;"
+                               << "&; &#; &#x; & ;";
+        QTest::newRow("malformed digits") << "&#12a; &#xZZ; &#-1; &#+5; &# 5;"
+                                          << "&#12a; &#xZZ; &#-1; &#+5; &# 5;";
+        QTest::newRow("zero") << "&#0; &#x0;"
+                              << "&#0; &#x0;";
+        QTest::newRow("surrogates") << "&#xD800; &#55296; &#xDFFF;"
+                                    << "&#xD800; &#55296; &#xDFFF;";
+        QTest::newRow("out of range") << "&#x110000; &#1114112; &#99999999999999999999999;"
+                                      << "&#x110000; &#1114112; &#99999999999999999999999;";
+        QTest::newRow("at the end") << "a& b&# c&#x d&amp"
+                                    << "a& b&# c&#x d&amp";
+        QTest::newRow("ampersand before a reference") << "&&amp;&#&#38;"
+                                                      << "&&&#&";
+    }
+    void titlesDecodeCharacterReferences() {
+        QFETCH(QString, written);
+        QFETCH(QString, shown);
+        QCOMPARE(text::decodeReferences(written), shown);
+    }
+
+    void titlesDecodeUtf8BeforeTheReferences() {
+        // The stored bytes stay as they were; only what is shown changes.
+        const QByteArray bytes("Caf\xc3\xa9 &amp; Cr&egrave;me &#8211; &#x263A;");
+        const QString holder = text::fromBytes(bytes);
+        QCOMPARE(text::displayTitle(holder), QStringLiteral("Café & Crème – ☺"));
+        QCOMPARE(text::toBytes(holder), bytes);
+        // A Latin-1 page and a reference to the same letter look alike.
+        QCOMPARE(text::displayTitle(text::fromBytes("Caf\xe9 / Caf&#233;")),
+                 QStringLiteral("Café / Café"));
+        // A reference to a UTF-8 lead byte's number is a character, not a byte.
+        QCOMPARE(text::displayTitle(text::fromBytes("&#195;&#169;")), QStringLiteral("Ã©"));
+        // Names are not titles.
+        QCOMPARE(text::display(holder), QStringLiteral("Café &amp; Cr&egrave;me &#8211; &#x263A;"));
+    }
+
     void pathsAreInjectable() {
         paths::setExeDir(QStringLiteral("/tmp/inst"));
         paths::setWorkDir(QStringLiteral("/tmp/work"));

@@ -205,9 +205,7 @@ private slots:
         QBuffer out;
         out.open(QIODevice::WriteOnly);
 
-        http.connectToHost(QStringLiteral("www2.halvane.example"));
         http.get(url(songPath(1)), out);
-        QCOMPARE(http.host(), QStringLiteral("127.0.0.1"));
 
         const QByteArray expected = song(1);
         QCOMPARE(out.data(), expected);

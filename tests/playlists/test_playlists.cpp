@@ -283,6 +283,52 @@ private slots:
         QVERIFY(QFile::exists(file("Mine.qvl")));
     }
 
+    // Titles show their character references decoded; the file, the holders
+    // and every copy keep the bytes as written. Playlist names do not decode.
+    void titlesShowDecodedAndStayStored() {
+        const QByteArray mix = "Caf&eacute; Nocturne\r\n/listen/0180001/?a=1&amp;b=2\r\n"
+                               "Rock &amp; Roll &#8211; caf\xc3\xa9\r\n/listen/0180002/\r\n"
+                               "&amp;amp; &#x2013 &bogus;\r\n/listen/0180003/\r\n";
+        start("R&amp;B\r\n", {{"R&amp;B", mix}});
+        QCOMPARE(itemsOf(*form1_->sComboBox3), QStringList({"R&amp;B"}));
+        QCOMPARE(form1_->AddtoPlaylist1->actions().at(0)->text(), "R&&amp;B");
+        form1_->sButton4Click();
+
+        const QStringList shown = {"Café Nocturne", "Rock & Roll – café", "&amp; &#x2013 &bogus;"};
+        // Holders keep one character per byte.
+        const QStringList stored = {"Caf&eacute; Nocturne",
+                                    QLatin1String("Rock &amp; Roll &#8211; caf\xc3\xa9"),
+                                    "&amp;amp; &#x2013 &bogus;"};
+        QListWidget& list = *form1_->sListBox1;
+        for (int row = 0; row < 3; ++row) {
+            QCOMPARE(list.item(row)->text(), shown[row]);
+            QCOMPARE(list.item(row)->data(Qt::ToolTipRole).toString(), shown[row]);
+            QCOMPARE(qv::rows::holder(list, row), stored[row]);
+        }
+        QCOMPARE(form1_->ListBox3.value(0), "/listen/0180001/?a=1&amp;b=2");
+
+        // A move writes the stored bytes back, not what the list shows.
+        selectOwn(1);
+        form1_->Moveup1Click();
+        QCOMPARE(list.item(0)->text(), shown[1]);
+        QCOMPARE(readAll(file("R&amp;B.qvl")),
+                 "Rock &amp; Roll &#8211; caf\xc3\xa9\r\n/listen/0180002/\r\n"
+                 "Caf&eacute; Nocturne\r\n/listen/0180001/?a=1&amp;b=2\r\n"
+                 "&amp;amp; &#x2013 &bogus;\r\n/listen/0180003/\r\n");
+
+        // A search result added to the playlist goes in as the page wrote it.
+        form1_->sButton2Click();
+        form1_->ListBox1->clear();
+        form1_->ListBox2.clear();
+        qv::rows::append(*form1_->ListBox1, QStringLiteral("Tom &amp; Jerry &#x263A;"));
+        form1_->ListBox2 << link(4);
+        QCOMPARE(form1_->ListBox1->item(0)->text(), "Tom & Jerry ☺");
+        addToPlaylist(0, 0);
+        QVERIFY(readAll(file("R&amp;B.qvl"))
+                    .endsWith("Tom &amp; Jerry &#x263A;\r\n" + link(4).toLatin1() + "\r\n"));
+        QCOMPARE(names(), "R&amp;B\r\n");
+    }
+
     // Entries after an empty title are not shown, and survive every edit.
     void hiddenEntriesAndOddLines() {
         const QByteArray hidden = "\r\n\r\nH\r\nh";

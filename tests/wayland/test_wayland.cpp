@@ -374,11 +374,17 @@ private slots:
         });
 
         // The compositor shows the main window under its caption and app id,
-        // and the splash of the update check has come and gone.
+        // and the splash of the update check has come and gone. The main
+        // window can be shown before the splash is, so the splash must have
+        // been seen on the wire first.
+        const auto splashSeen = [&] {
+            return readAll(wire).contains("set_title(\"Quorvell Radio Player\")");
+        };
         std::optional<View> main;
         QTRY_VERIFY_WITH_TIMEOUT(
-            (main = findView(player.processId(), QStringLiteral("xdg_toplevel"),
-                             toplevelOf(kCaption))) &&
+            splashSeen() &&
+                (main = findView(player.processId(), QStringLiteral("xdg_toplevel"),
+                                 toplevelOf(kCaption))) &&
                 !findView(player.processId(), QStringLiteral("xdg_toplevel"),
                           toplevelOf(QStringLiteral("Quorvell Radio Player"))),
             kWaitMs);

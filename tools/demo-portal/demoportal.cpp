@@ -30,9 +30,9 @@ using namespace std::chrono_literals;
 
 constexpr const char* kHtml = "text/html; charset=utf-8";
 constexpr const char* kText = "text/plain; charset=utf-8";
-constexpr const char* kFaultNames[] = {"slow",    "hang",     "http500",  "truncated", "hostile",
-                                       "crowded", "radiocut", "huge",     "garbage",   "marks",
-                                       "endless", "stall",    "unsigned", "tampered",  "wrongkey"};
+constexpr const char* kFaultNames[] = {
+    "slow",    "hang",  "http500", "truncated", "hostile",  "crowded",  "radiocut", "huge",
+    "garbage", "marks", "endless", "stall",     "unsigned", "tampered", "wrongkey", "lag"};
 constexpr std::size_t kEndlessBytes = std::size_t(1) << 40;
 constexpr int kStallTicks = 600;                     // 100 ms each
 constexpr std::size_t kHugeBytes = 50 * 1000 * 1000; // what a "huge" page adds
@@ -65,7 +65,7 @@ struct ActiveFaults {
     bool slow = false, hang = false, http500 = false, truncated = false, hostile = false,
          crowded = false, radioCut = false, huge = false, garbage = false, marks = false,
          endless = false, stall = false, unsignedInstaller = false, tampered = false,
-         wrongKey = false;
+         wrongKey = false, lag = false;
 };
 
 std::string pageHead(const std::string& title) {
@@ -234,6 +234,7 @@ struct Portal::Impl {
             a.unsignedInstaller |= f.name == "unsigned";
             a.tampered |= f.name == "tampered";
             a.wrongKey |= f.name == "wrongkey";
+            a.lag |= f.name == "lag";
         }
         return a;
     }
@@ -261,6 +262,11 @@ struct Portal::Impl {
             return;
         }
         if (f.slow && waitStop(2s)) {
+            res.status = 503;
+            return;
+        }
+        // A portal behind a content network: each answer a quarter second away.
+        if (f.lag && waitStop(250ms)) {
             res.status = 503;
             return;
         }

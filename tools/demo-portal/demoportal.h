@@ -34,6 +34,7 @@ struct Options {
     // unsigned: the installer has no signature (404)
     // tampered: the installer's bytes change after signing
     // wrongkey: the installer is signed by a key nobody trusts
+    // lag: 250 ms before each answer, which then comes at full speed
     std::vector<std::string> faults;
     bool logToStdout = false; // one line per request: "GET /path STATUS"
     // PEM files of a certificate and its key: with them every server speaks

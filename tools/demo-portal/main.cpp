@@ -32,7 +32,8 @@ constexpr const char* kUsage =
     "  --fault NAME        slow, hang, http500, truncated, hostile, crowded,\n"
     "                      radiocut, huge, garbage, marks, endless, stall,\n"
     "                      unsigned, tampered or wrongkey (the installer's\n"
-    "                      signature missing, bytes changed, another key);\n"
+    "                      signature missing, bytes changed, another key),\n"
+    "                      lag (250 ms before each answer);\n"
     "                      with :PATHPREFIX only for paths starting with it\n"
     "  --quiet             do not log requests\n";
 
@@ -106,7 +107,7 @@ int main(int argc, char** argv) {
                 return usageError("unknown fault \"" + value +
                                   "\" (slow, hang, http500, truncated, hostile, crowded, radiocut, "
                                   "huge, garbage, marks, endless, stall, unsigned, tampered, "
-                                  "wrongkey, optionally followed by :/PATHPREFIX)");
+                                  "wrongkey, lag, optionally followed by :/PATHPREFIX)");
             options.faults.push_back(value);
         }
     }
