@@ -250,9 +250,12 @@ private slots:
                                          {"68x0", 6870},
                                          {"6870.5", 6870},
                                          {"", 6870}}) {
-            writeAll(ini,
+            // A file of its own each time: QSettings would take a file of
+            // the same size and time for the one it read before.
+            const QString own = dir.filePath(QStringLiteral("port-%1.ini").arg(port) + text);
+            writeAll(own,
                      QByteArray("[Servers]\r\nRadioPort=") + text + "\r\nRadioDialUpPort=7001\r\n");
-            const Servers ports = Servers::load(ini);
+            const Servers ports = Servers::load(own);
             QVERIFY2(ports.radioPort == port, text);
             QCOMPARE(ports.radioDialUpPort, 7001);
         }
