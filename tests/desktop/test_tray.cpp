@@ -19,6 +19,7 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusVariant>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -308,8 +309,21 @@ private slots:
         trayer.start(QStringLiteral("trayer"),
                      {"--edge", "top", "--align", "right", "--widthtype", "request", "--height",
                       "32", "--SetDockType", "true"});
-        QTRY_VERIFY_WITH_TIMEOUT(
-            form1_->CoolTrayIcon1 && !form1_->CoolTrayIcon1->geometry().isEmpty(), 10000);
+        // Docked: in the tray's strip along the top, and staying where it is,
+        // since Qt knows its place before the tray has moved it there.
+        QRect last;
+        QElapsedTimer unmoved;
+        const auto docked = [&] {
+            const QRect now = form1_->CoolTrayIcon1 ? form1_->CoolTrayIcon1->geometry() : QRect();
+            if (now != last) {
+                last = now;
+                unmoved.start();
+                return false;
+            }
+            return !now.isEmpty() && now.top() >= 0 && now.bottom() < 32 &&
+                   unmoved.elapsed() >= 300;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(docked(), 10000);
         QSignalSpy activations(form1_->CoolTrayIcon1, &QSystemTrayIcon::activated);
         QVERIFY(minimiseIntoTray());
 
