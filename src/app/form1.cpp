@@ -7,6 +7,7 @@
 #include "hotkeyroute.h"
 #include "inifile.h"
 #include "listrows.h"
+#include "logging.h"
 #include "mediaplayer.h"
 #include "paths.h"
 #include "secondarywindows.h"
@@ -369,13 +370,18 @@ void Form1::FormCreate() {
     });
 }
 
-// Fire and forget: the answer is never read, and a failure is never noticed.
+// Fire and forget: the answer is never read, and a failure is only logged.
 void Form1::reportStart() {
     QNetworkRequest request(
         QUrl(Servers::current().counter + QStringLiteral("/radioplayer/counter.htm")));
     request.setTransferTimeout(WebTransfer::idleTimeout());
     QNetworkReply* reply = WebBrowser1->get(request);
-    connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
+    connect(reply, &QNetworkReply::finished, reply, [reply] {
+        if (reply->error() != QNetworkReply::NoError)
+            qCDebug(lcNet).noquote() << "start report to" << reply->url().toDisplayString()
+                                     << "failed:" << reply->errorString();
+        reply->deleteLater();
+    });
 }
 
 void Form1::loadPlaylistNames() {

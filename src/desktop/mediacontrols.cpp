@@ -1,8 +1,11 @@
 #include "mediacontrols.h"
 
+#include "logging.h"
+
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnectionInterface>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QStringList>
@@ -125,15 +128,23 @@ MediaControls::~MediaControls() {
 }
 
 bool MediaControls::start(QDBusConnection bus) {
-    if (!bus.isConnected())
+    if (!bus.isConnected()) {
+        qCDebug(lcMpris).noquote()
+            << "no media controls, no session bus:" << bus.lastError().message();
         return false;
-    if (!bus.registerObject(kObjectPath, this, QDBusConnection::ExportAdaptors))
+    }
+    if (!bus.registerObject(kObjectPath, this, QDBusConnection::ExportAdaptors)) {
+        qCDebug(lcMpris).noquote() << "no media controls, cannot export" << kObjectPath << ":"
+                                   << bus.lastError().message();
         return false;
+    }
     serviceName_ = kServiceName;
     if (!bus.registerService(serviceName_)) {
         serviceName_ = kServiceName + QStringLiteral(".instance") +
                        QString::number(QCoreApplication::applicationPid());
         if (!bus.registerService(serviceName_)) {
+            qCDebug(lcMpris).noquote() << "no media controls, the bus refused" << serviceName_
+                                       << ":" << bus.lastError().message();
             bus.unregisterObject(kObjectPath);
             serviceName_.clear();
             return false;

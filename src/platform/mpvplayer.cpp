@@ -1,6 +1,7 @@
 #include "mpvplayer.h"
 
 #include "error.h"
+#include "logging.h"
 
 #include <QLibrary>
 #include <QPointer>
@@ -99,8 +100,8 @@ struct MpvPlayer::Engine {
         Ended,   // played to its end, failed or stopped
     };
 
-    Engine(MpvPlayer& owner, QStringList extraOptions)
-        : owner(owner), extraOptions(std::move(extraOptions)) {}
+    Engine(MpvPlayer& player, QStringList options)
+        : owner(player), extraOptions(std::move(options)) {}
 
     ~Engine() {
         if (!handle)
@@ -368,7 +369,10 @@ struct MpvPlayer::Engine {
             return;
         char no[] = "no";
         char* text = no;
-        api().mpv_set_property(handle, "file-local-options/cache", MPV_FORMAT_STRING, &text);
+        if (const int code = api().mpv_set_property(handle, "file-local-options/cache",
+                                                    MPV_FORMAT_STRING, &text);
+            code < 0)
+            qCDebug(lcPlayer).noquote() << "stream keeps libmpv's cache:" << errorText(code);
     }
 
     // libmpv's answer to the last address handed over: the entry it

@@ -1,16 +1,14 @@
 #include "servers.h"
 
+#include "logging.h"
 #include "paths.h"
 
-#include <QLoggingCategory>
 #include <QSettings>
 #include <algorithm>
 #include <optional>
 
 namespace qv {
 namespace {
-Q_LOGGING_CATEGORY(lcServers, "qv.settings", QtWarningMsg)
-
 std::optional<Servers> loaded;
 
 // The keys of section [Servers], in the order a written file lists them:
@@ -93,7 +91,7 @@ Servers Servers::load(const QString& iniPath) {
             if (const auto port = portFrom(text))
                 s.*key.port = *port;
             else if (!text.isEmpty())
-                qCDebug(lcServers, "servers.ini: %s=%s is no port; %d is used", key.name,
+                qCDebug(lcSettings, "servers.ini: %s=%s is no port; %d is used", key.name,
                         qPrintable(text), s.*key.port);
         } else if (!text.isEmpty()) {
             s.*key.text = text;

@@ -1,5 +1,6 @@
 #include "shell.h"
 
+#include "logging.h"
 #include "servers.h"
 
 #include <QDesktopServices>
@@ -36,12 +37,24 @@ QUrl resolve(const QString& address, const QString& portalBase) {
 
 bool openAddress(const QString& address) {
     const QUrl url = resolve(address, Servers::current().portal);
-    return url.isValid() && hand(url);
+    if (!url.isValid()) {
+        qCDebug(lcNet) << "not opened, no web or mail address:" << address;
+        return false;
+    }
+    if (!hand(url)) {
+        qCDebug(lcNet).noquote() << "the desktop did not open" << url.toDisplayString();
+        return false;
+    }
+    return true;
 }
 
 bool openFile(const QString& path) {
     const QFileInfo info(path);
-    return info.isFile() && hand(QUrl::fromLocalFile(info.absoluteFilePath()));
+    if (!info.isFile() || !hand(QUrl::fromLocalFile(info.absoluteFilePath()))) {
+        qCDebug(lcNet) << "the desktop did not open the file" << path;
+        return false;
+    }
+    return true;
 }
 
 Opener setOpener(Opener next) {

@@ -1,6 +1,7 @@
 #include "webtransfer.h"
 
 #include "error.h"
+#include "logging.h"
 #include "textfile.h"
 
 #include <QCoreApplication>
@@ -16,15 +17,12 @@
 #include <QThread>
 #include <QTimer>
 
-#include <QLoggingCategory>
 #include <QSslError>
 #include <QUrl>
 #include <algorithm>
 #include <cerrno>
 #include <exception>
 #include <memory>
-
-Q_LOGGING_CATEGORY(lcNet, "qv.net", QtWarningMsg)
 
 namespace qv {
 

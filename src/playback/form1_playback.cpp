@@ -3,6 +3,7 @@
 #include "error.h"
 #include "form1.h"
 #include "listrows.h"
+#include "logging.h"
 #include "mediaplayer.h"
 #include "messages.h"
 #include "playcontrol.h"
@@ -229,7 +230,8 @@ void Form1::WindowsMediaPlayer1StatusChange() {
                 playback::positionPercent(WindowsMediaPlayer1->currentPosition(),
                                           WindowsMediaPlayer1->duration()))
                 goOnAtEnd();
-        } catch (const Error&) {
+        } catch (const Error& e) {
+            qCDebug(lcPlayer).noquote() << "end of song, player call failed:" << e.text();
         }
     }
 }
@@ -273,7 +275,8 @@ void Form1::Timer2Timer() {
         }
         Label16->setText(playback::elapsedText(SpinEdit9, SpinEdit8));
         goOnAtEnd();
-    } catch (const Error&) {
+    } catch (const Error& e) {
+        qCDebug(lcPlayer).noquote() << "tick ended early, player call failed:" << e.text();
     }
 }
 

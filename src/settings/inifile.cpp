@@ -1,6 +1,7 @@
 #include "inifile.h"
 
 #include "error.h"
+#include "logging.h"
 #include "paths.h"
 #include "textfile.h"
 
@@ -182,7 +183,11 @@ int IniFile::readInteger(const QString& section, const QString& key, int fallbac
     const std::optional<QString> value = readValue(path_, section, key);
     if (!value)
         return fallback;
-    return parseInteger(*value).value_or(fallback);
+    const std::optional<int> number = parseInteger(*value);
+    if (!number)
+        qCDebug(lcSettings).noquote()
+            << path_ << section << key << "=" << *value << "is no number;" << fallback << "is used";
+    return number.value_or(fallback);
 }
 
 QString IniFile::readString(const QString& section, const QString& key,

@@ -2,6 +2,7 @@
 
 #include "error.h"
 #include "form1.h"
+#include "logging.h"
 #include "messages.h"
 #include "minisign.h"
 #include "paths.h"
@@ -15,7 +16,6 @@
 #include <QElapsedTimer>
 #include <QGridLayout>
 #include <QLabel>
-#include <QLoggingCategory>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
@@ -24,8 +24,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <limits>
-
-Q_LOGGING_CATEGORY(lcUpdate, "qv.update", QtWarningMsg)
 
 namespace qv {
 

@@ -3,6 +3,7 @@
 #include "error.h"
 #include "form1.h"
 #include "inifile.h"
+#include "logging.h"
 #include "paths.h"
 #include "programpicture.h"
 #include "servers.h"
@@ -104,8 +105,10 @@ void Form3::Button1Click() {
             const QString server = Servers::current().update + QStringLiteral("/radioplayer/");
             for (const QString& file :
                  {QStringLiteral("changelog.txt"), QStringLiteral("currentversion.ini")})
-                WebTransfer::tryDownloadToFile(
-                    server + file, paths::workFile(QStringLiteral("updater/") + file), deadline);
+                if (!WebTransfer::tryDownloadToFile(
+                        server + file, paths::workFile(QStringLiteral("updater/") + file),
+                        deadline))
+                    qCDebug(lcUpdate) << "update check: no" << file << "from" << server;
             sGauge1->setValue(0);
             sLabelFX1->setText(QStringLiteral("Starting..."));
         }

@@ -1,4 +1,5 @@
 #include "error.h"
+#include "logging.h"
 #include "messages.h"
 #include "paths.h"
 #include "servers.h"
@@ -8,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -223,6 +225,40 @@ private slots:
         QCOMPARE(opened[0].toString(), QStringLiteral("http://127.0.0.1:9/listen/0010001/"));
         QVERIFY(opened[1].isLocalFile());
         shell::setOpener(previous);
+    }
+
+    // The categories say nothing unless switched on; switched on, a refused
+    // address and an port that is no number each leave a line in theirs.
+    void silentFailuresLogOnlyWhenSwitchedOn() {
+        for (const QLoggingCategory& category :
+             {std::cref(lcNet()), std::cref(lcPlayer()), std::cref(lcMpris()),
+              std::cref(lcUpdate()), std::cref(lcSettings())}) {
+            QVERIFY2(QByteArray(category.categoryName()).startsWith("qv."),
+                     category.categoryName());
+            QVERIFY2(!category.isDebugEnabled(), category.categoryName());
+        }
+        static QStringList lines;
+        lines.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext& context, const QString& text) {
+                lines << QLatin1String(context.category) + QLatin1String(": ") + text;
+            });
+        QLoggingCategory::setFilterRules(QStringLiteral("qv.*=true"));
+        const auto restore = qScopeGuard([previous] {
+            QLoggingCategory::setFilterRules({});
+            qInstallMessageHandler(previous);
+        });
+        QVERIFY(!shell::openAddress(QStringLiteral("javascript:void(0)")));
+        QTemporaryDir dir;
+        writeAll(dir.filePath(QStringLiteral("servers.ini")), "[Servers]\r\nRadioPort=loud\r\n");
+        QCOMPARE(Servers::load(dir.filePath(QStringLiteral("servers.ini"))).radioPort, 6870);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines[0].startsWith(QLatin1String("qv.net: ")) &&
+                     lines[0].contains(QLatin1String("javascript:void(0)")),
+                 qPrintable(lines[0]));
+        QVERIFY2(lines[1].startsWith(QLatin1String("qv.settings: ")) &&
+                     lines[1].contains(QLatin1String("loud")),
+                 qPrintable(lines[1]));
     }
 
     void serversFallBackKeyByKey() {
