@@ -13,9 +13,9 @@ FileDialog::Script& script() {
 }
 } // namespace
 
-FileDialog::FileDialog(Mode mode, QString title, QString filter, QString defaultSuffix)
-    : mode(mode), title(std::move(title)), filter(std::move(filter)),
-      defaultSuffix(std::move(defaultSuffix)) {}
+FileDialog::FileDialog(Mode how, QString caption, QString filters, QString suffix)
+    : mode(how), title(std::move(caption)), filter(std::move(filters)),
+      defaultSuffix(std::move(suffix)) {}
 
 FileDialog::Script FileDialog::setScript(Script script) {
     return std::exchange(qv::script(), std::move(script));
