@@ -20,7 +20,7 @@
 #include "figures.h"
 #include "form1.h"
 #include "listrows.h"
-#include "messages.h"
+#include "messagerecorder.h"
 #include "mpvplayer.h"
 #include "program.h"
 

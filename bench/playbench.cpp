@@ -16,7 +16,7 @@
 #include "catalogue.h"
 #include "demoportal.h"
 #include "form1.h"
-#include "messages.h"
+#include "messagerecorder.h"
 #include "mpvplayer.h"
 #include "program.h"
 

@@ -3,7 +3,7 @@
 #include "benchinstall.h"
 #include "fakemediaplayer.h"
 #include "form1.h"
-#include "messages.h"
+#include "messagerecorder.h"
 #include "program.h"
 
 #include <QApplication>

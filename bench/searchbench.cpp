@@ -5,7 +5,7 @@
 #include "fakemediaplayer.h"
 #include "form1.h"
 #include "listscan.h"
-#include "messages.h"
+#include "messagerecorder.h"
 #include "program.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "form1.h"
 
 #include "atoms.h"
+#include "boundary.h"
 #include "clicklabel.h"
-#include "error.h"
 #include "genres.h"
 #include "hotkeyroute.h"
 #include "inifile.h"

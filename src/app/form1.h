@@ -1,6 +1,6 @@
 #pragma once
 
-#include "error.h"
+#include "boundary.h"
 #include "filedialog.h"
 #include "titlelist.h"
 #include "version.h"

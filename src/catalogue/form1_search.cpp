@@ -1,5 +1,5 @@
 // The main window's search: options, the search driver and the list page scan.
-#include "error.h"
+#include "boundary.h"
 #include "form1.h"
 #include "form13.h"
 #include "genres.h"

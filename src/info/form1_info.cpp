@@ -1,8 +1,8 @@
 // The main window's information entries: the "Help" menu and the credit link.
 #include "aboutbox.h"
+#include "boundary.h"
 #include "changelog.h"
 #include "clicklabel.h"
-#include "error.h"
 #include "form1.h"
 #include "form5.h"
 #include "secondarywindows.h"

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "messages.h"
-
 #include <QByteArray>
 #include <QString>
 #include <exception>
@@ -10,7 +8,7 @@
 namespace qv {
 
 // An error that ends the handler that ran into it; its text is shown in the
-// standard error box by the handler's boundary (guarded()).
+// standard error box by the handler's boundary (guarded(), boundary.h).
 class Error : public std::exception {
 public:
     explicit Error(QString text) : text_(std::move(text)), utf8_(text_.toUtf8()) {}
@@ -29,20 +27,6 @@ public:
     using Error::Error;
 };
 
-// The one boundary per handler: nothing may throw through Qt's event loop.
-template <typename Handler> void guarded(Handler&& handler) noexcept {
-    try {
-        std::forward<Handler>(handler)();
-    } catch (const Cancelled&) {
-    } catch (const Error& e) {
-        messages::error(e.text());
-    } catch (const std::exception& e) {
-        messages::error(QString::fromLocal8Bit(e.what()));
-    } catch (...) {
-        messages::error(QStringLiteral("Unknown error"));
-    }
-}
-
 // Keeps a handler from running nested inside itself while a blocking
 // operation processes events: the inner call sees a false guard and returns.
 class NestGuard {
@@ -60,13 +44,5 @@ private:
     bool& busy_;
     bool entered_;
 };
-
-// guarded(), unless a handler sharing the flag is already running further up
-// the stack (waiting in a message box, say): then nothing happens.
-template <typename Handler> void guardedOnce(bool& busy, Handler&& handler) noexcept {
-    const NestGuard guard(busy);
-    if (guard)
-        guarded(std::forward<Handler>(handler));
-}
 
 } // namespace qv

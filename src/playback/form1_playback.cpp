@@ -1,6 +1,6 @@
 // The main window's play control, position tick, seek and volume, song page,
 // song download and radio.
-#include "error.h"
+#include "boundary.h"
 #include "form1.h"
 #include "listrows.h"
 #include "logging.h"

@@ -1,6 +1,6 @@
 #include "form14.h"
 
-#include "error.h"
+#include "boundary.h"
 #include "form1.h"
 #include "inifile.h"
 #include "settingkeys.h"

@@ -1,6 +1,6 @@
 #include "form15.h"
 
-#include "error.h"
+#include "boundary.h"
 #include "form1.h"
 #include "playliststore.h"
 #include "textfile.h"

@@ -1,6 +1,6 @@
 #include "form16.h"
 
-#include "error.h"
+#include "boundary.h"
 #include "form1.h"
 #include "listrows.h"
 #include "playliststore.h"

@@ -1,6 +1,6 @@
 // The main window's own playlists: the store, the play modes, editing, import
 // and export.
-#include "error.h"
+#include "boundary.h"
 #include "form1.h"
 #include "inifile.h"
 #include "listrows.h"

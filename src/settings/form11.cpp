@@ -1,6 +1,6 @@
 #include "form11.h"
 
-#include "error.h"
+#include "boundary.h"
 #include "form1.h"
 #include "hotkeyroute.h"
 #include "inifile.h"

@@ -1,6 +1,6 @@
 #include "form10.h"
 
-#include "error.h"
+#include "boundary.h"
 #include "form1.h"
 #include "logging.h"
 #include "messages.h"

@@ -1,5 +1,6 @@
 // The main window's share of the updates: the indicators of the start-up
 // check in the bottom strip.
+#include "boundary.h"
 #include "changelog.h"
 #include "form1.h"
 #include "form9.h"

@@ -1,6 +1,6 @@
 #include "form3.h"
 
-#include "error.h"
+#include "boundary.h"
 #include "form1.h"
 #include "inifile.h"
 #include "logging.h"

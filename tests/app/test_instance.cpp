@@ -1,3 +1,4 @@
+#include "boundary.h"
 #include "demoportal.h"
 #include "fakemediaplayer.h"
 #include "form1.h"

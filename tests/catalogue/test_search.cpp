@@ -3,7 +3,7 @@
 #include "fakemediaplayer.h"
 #include "form1.h"
 #include "listrows.h"
-#include "messages.h"
+#include "messagerecorder.h"
 #include "program.h"
 #include "secondarywindows.h"
 #include "testinstall.h"

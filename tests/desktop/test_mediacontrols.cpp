@@ -4,7 +4,7 @@
 #include "form1.h"
 #include "listrows.h"
 #include "mediacontrols.h"
-#include "messages.h"
+#include "messagerecorder.h"
 #include "program.h"
 #include "testinstall.h"
 #include "textfile.h"

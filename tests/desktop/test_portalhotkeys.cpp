@@ -5,7 +5,7 @@
 #include "form1.h"
 #include "hotkeyroute.h"
 #include "listrows.h"
-#include "messages.h"
+#include "messagerecorder.h"
 #include "portalhotkeys.h"
 #include "program.h"
 #include "secondarywindows.h"

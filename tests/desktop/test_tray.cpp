@@ -6,7 +6,7 @@
 // a process of its own.
 #include "fakemediaplayer.h"
 #include "form1.h"
-#include "messages.h"
+#include "messagerecorder.h"
 #include "program.h"
 #include "testinstall.h"
 #include "testxvfb.h"

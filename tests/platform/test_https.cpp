@@ -7,7 +7,7 @@
 #include "demoportal.h"
 #include "form1.h"
 #include "listrows.h"
-#include "messages.h"
+#include "messagerecorder.h"
 #include "mpvplayer.h"
 #include "program.h"
 #include "secondarywindows.h"

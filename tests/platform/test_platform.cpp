@@ -1,6 +1,6 @@
-#include "error.h"
+#include "boundary.h"
 #include "logging.h"
-#include "messages.h"
+#include "messagerecorder.h"
 #include "paths.h"
 #include "servers.h"
 #include "shell.h"

@@ -1,7 +1,7 @@
 #include "fakemediaplayer.h"
 #include "form1.h"
 #include "listrows.h"
-#include "messages.h"
+#include "messagerecorder.h"
 #include "playcontrol.h"
 #include "program.h"
 #include "servers.h"

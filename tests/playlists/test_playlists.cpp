@@ -2,7 +2,7 @@
 #include "filedialog.h"
 #include "form1.h"
 #include "listrows.h"
-#include "messages.h"
+#include "messagerecorder.h"
 #include "paths.h"
 #include "playliststore.h"
 #include "program.h"

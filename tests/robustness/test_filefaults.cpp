@@ -4,7 +4,7 @@
 #include "form1.h"
 #include "inifile.h"
 #include "listrows.h"
-#include "messages.h"
+#include "messagerecorder.h"
 #include "paths.h"
 #include "program.h"
 #include "secondarywindows.h"

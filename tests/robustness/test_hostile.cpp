@@ -1,7 +1,7 @@
 #include "demoportal.h"
 #include "fakemediaplayer.h"
 #include "form1.h"
-#include "messages.h"
+#include "messagerecorder.h"
 #include "program.h"
 #include "secondarywindows.h"
 #include "testfiles.h"

@@ -1,7 +1,7 @@
 #include "fakemediaplayer.h"
 #include "form1.h"
 #include "globalhotkeys.h"
-#include "messages.h"
+#include "messagerecorder.h"
 #include "program.h"
 #include "secondarywindows.h"
 #include "skinengine.h"

@@ -2,7 +2,7 @@
 #include "clicklabel.h"
 #include "fakemediaplayer.h"
 #include "form1.h"
-#include "messages.h"
+#include "messagerecorder.h"
 #include "program.h"
 #include "secondarywindows.h"
 #include "servers.h"

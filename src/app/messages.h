@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QList>
 #include <QString>
-#include <QStringList>
 
 namespace qv {
 
@@ -41,27 +39,5 @@ void error(const QString& text);
 // Installs a sink and returns the previous one; nullptr restores the real boxes.
 MessageSink* setSink(MessageSink* sink);
 } // namespace messages
-
-// Captures every message while it lives and answers questions from a script
-// (No once the script is used up). Restores the previous sink when destroyed.
-class MessageRecorder : public MessageSink {
-public:
-    MessageRecorder();
-    ~MessageRecorder() override;
-    MessageRecorder(const MessageRecorder&) = delete;
-    MessageRecorder& operator=(const MessageRecorder&) = delete;
-
-    void show(const MessageRecord& message) override;
-    bool ask(const MessageRecord& question) override;
-
-    QStringList texts() const;
-    void clear() { records.clear(); }
-
-    QList<MessageRecord> records;
-    QList<bool> answers;
-
-private:
-    MessageSink* previous_;
-};
 
 } // namespace qv

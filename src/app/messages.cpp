@@ -71,26 +71,4 @@ MessageSink* setSink(MessageSink* next) {
 }
 } // namespace messages
 
-MessageRecorder::MessageRecorder() : previous_(messages::setSink(this)) {}
-
-MessageRecorder::~MessageRecorder() {
-    messages::setSink(previous_);
-}
-
-void MessageRecorder::show(const MessageRecord& message) {
-    records.append(message);
-}
-
-bool MessageRecorder::ask(const MessageRecord& question) {
-    records.append(question);
-    return answers.isEmpty() ? false : answers.takeFirst();
-}
-
-QStringList MessageRecorder::texts() const {
-    QStringList result;
-    for (const auto& r : records)
-        result.append(r.text);
-    return result;
-}
-
 } // namespace qv
