@@ -1,5 +1,7 @@
 #include "globalhotkeys.h"
 
+#include "x11keys.h"
+
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
 

@@ -1,5 +1,7 @@
 #include "portalhotkeys.h"
 
+#include "x11keys.h"
+
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusMetaType>
