@@ -1,5 +1,7 @@
 #include "favouritesscan.h"
 
+#include "anchorcut.h"
+
 #include <algorithm>
 
 namespace qv::favourites {
@@ -10,8 +12,6 @@ const QString kItem = QStringLiteral("<li class=\"song\">");
 // The characters after the item mark that are skipped unread: on the portal's
 // page the start of the link tag up to the quote that opens its address.
 constexpr qsizetype kSkipped = 9;
-const QString kAddressEnd = QStringLiteral("\">");
-const QString kTitleEnd = QStringLiteral("</a>");
 } // namespace
 
 FavouritesScanner::FavouritesScanner(QString page)
@@ -21,21 +21,18 @@ std::optional<Favourite> FavouritesScanner::next() {
     if (done_ || taken_ >= kMaxFavourites)
         return std::nullopt;
     const qsizetype item = page_.indexOf(kItem, cursor_);
-    // The address end is searched from the last skipped character on, so
-    // that an empty address (`href="">`) still closes.
+    // The last skipped character is taken as the address's opening quote.
     const qsizetype from = item + kItem.size() + kSkipped - 1;
-    const qsizetype addressEnd = item < 0 ? -1 : page_.indexOf(kAddressEnd, from);
-    const qsizetype titleEnd = addressEnd < 0 ? -1 : page_.indexOf(kTitleEnd, addressEnd);
-    if (titleEnd < 0) {
+    std::optional<text::Anchor> anchor;
+    if (item >= 0)
+        anchor = text::cutAnchor(page_, from);
+    if (!anchor) {
         done_ = true;
         return std::nullopt;
     }
     ++taken_;
     cursor_ = from;
-    const qsizetype address = from + 1;
-    const qsizetype title = addressEnd + kAddressEnd.size();
-    return Favourite{page_.mid(address, std::max<qsizetype>(0, addressEnd - address)),
-                     page_.mid(title, titleEnd - title)};
+    return Favourite{std::move(anchor->address), std::move(anchor->title)};
 }
 
 bool validLoginName(const QString& name) {
