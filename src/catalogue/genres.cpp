@@ -1,7 +1,8 @@
 #include "genres.h"
 
+#include "integers.h"
+
 #include <algorithm>
-#include <limits>
 
 namespace qv::catalogue {
 
@@ -81,25 +82,7 @@ std::optional<ResultPages> resultPages(const QString& results) {
 }
 
 std::optional<int> startPage(const QString& text) {
-    qsizetype i = 0;
-    const bool negative = text.startsWith(QLatin1Char('-'));
-    if (negative || text.startsWith(QLatin1Char('+')))
-        i = 1;
-    if (i == text.size())
-        return std::nullopt;
-    // Accumulated as a negative number, which reaches one further than a positive one.
-    const qint64 limit = negative ? qint64(std::numeric_limits<int>::min())
-                                  : -qint64(std::numeric_limits<int>::max());
-    qint64 value = 0;
-    for (; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return std::nullopt;
-        value = value * 10 - (c.unicode() - '0');
-        if (value < limit)
-            return std::nullopt;
-    }
-    return static_cast<int>(negative ? value : -value);
+    return text::strictInteger(text, {.plusSign = true});
 }
 
 QString notAnIntegerText(const QString& text) {

@@ -5,7 +5,6 @@
 #include "textfile.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 #include <utility>
 
@@ -73,10 +72,8 @@ QByteArray loadBytes(Base base, const QString& name) {
 
 void saveBytes(Base base, const QString& name, const QByteArray& bytes) {
     const QString file = path(base, name);
-    if (!validName(name)) {
-        throw Error(QStringLiteral("Cannot create file \"%1\". %2")
-                        .arg(QFileInfo(file).absoluteFilePath(), whyNot(name)));
-    }
+    if (!validName(name))
+        throw Error(text::createErrorText(file, whyNot(name)));
     text::writeBytes(file, bytes);
 }
 

@@ -1,6 +1,7 @@
 #include "inifile.h"
 
 #include "error.h"
+#include "integers.h"
 #include "logging.h"
 #include "paths.h"
 #include "textfile.h"
@@ -148,31 +149,6 @@ std::optional<QString> readValue(const QString& path, const QString& section, co
     return value;
 }
 
-bool isDigits(QStringView s, int base) {
-    if (s.isEmpty())
-        return false;
-    for (const QChar c : s) {
-        const char16_t u = c.unicode();
-        const bool digit = u >= u'0' && u <= u'9';
-        const bool hex = (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F');
-        if (!digit && !(base == 16 && hex))
-            return false;
-    }
-    return true;
-}
-
-std::optional<int> parseInteger(QStringView text) {
-    bool ok = false;
-    int number = 0;
-    if (text.size() > 2 && (text.startsWith(u"0x") || text.startsWith(u"0X"))) {
-        if (isDigits(text.mid(2), 16))
-            number = text.mid(2).toInt(&ok, 16);
-    } else if (isDigits(text.startsWith(u'-') ? text.mid(1) : text, 10)) {
-        number = text.toInt(&ok, 10);
-    }
-    return ok ? std::optional<int>(number) : std::nullopt;
-}
-
 } // namespace
 
 bool IniFile::readBool(const QString& section, const QString& key, bool fallback) const {
@@ -183,7 +159,7 @@ int IniFile::readInteger(const QString& section, const QString& key, int fallbac
     const std::optional<QString> value = readValue(path_, section, key);
     if (!value)
         return fallback;
-    const std::optional<int> number = parseInteger(*value);
+    const std::optional<int> number = text::strictInteger(*value, {.hexPrefix = true});
     if (!number)
         qCDebug(lcSettings).noquote()
             << path_ << section << key << "=" << *value << "is no number;" << fallback << "is used";

@@ -114,6 +114,10 @@ private slots:
         QTest::newRow("lone minus") << QByteArray("-") << -7;
         QTest::newRow("overflow") << QByteArray("2147483648") << -7;
         QTest::newRow("int max") << QByteArray("2147483647") << 2147483647;
+        QTest::newRow("int min") << QByteArray("-2147483648") << int(0x80000000);
+        QTest::newRow("hex int max") << QByteArray("0x7fffffff") << 2147483647;
+        QTest::newRow("hex overflow") << QByteArray("0x80000000") << -7;
+        QTest::newRow("signed hex") << QByteArray("-0x10") << -7;
         QTest::newRow("empty") << QByteArray("") << -7;
         QTest::newRow("quoted") << QByteArray("\"8\"") << 8;
     }
