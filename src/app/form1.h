@@ -2,6 +2,7 @@
 
 #include "boundary.h"
 #include "filedialog.h"
+#include "shortcut.h"
 #include "titlelist.h"
 #include "version.h"
 
@@ -235,7 +236,7 @@ public:
     void Button13Click();
     // A claimed combination was pressed: modifiers Shift 4, Ctrl 2, Alt 1
     // and the virtual-key code. Every row whose field holds it acts.
-    void WMHotKey(int modifiers, int keyCode);
+    void WMHotKey(shortcut::Value pressed);
     void bringToFront();
 
     // ---- Tray ----

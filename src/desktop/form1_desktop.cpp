@@ -97,7 +97,7 @@ void Form1::Button13Click() {
     }
 }
 
-void Form1::WMHotKey(int modifiers, int keyCode) {
+void Form1::WMHotKey(shortcut::Value pressed) {
     const Form11* settings = windows.form11.get();
     if (!settings)
         return;
@@ -110,9 +110,7 @@ void Form1::WMHotKey(int modifiers, int keyCode) {
                 {settings->HotKey5, &Form1::bringToFront}};
     // Every row is tested against its field as it is now, in table order.
     for (const auto& row : rows) {
-        const shortcut::Value value = row.field->value();
-        if (shortcut::hotkeyModifiers(value) != modifiers ||
-            int(value & shortcut::kKeyMask) != keyCode)
+        if (row.field->value() != pressed)
             continue;
         if (row.action)
             (this->*row.action)();

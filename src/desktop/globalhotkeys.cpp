@@ -235,7 +235,7 @@ bool GlobalHotkeys::nativeEventFilter(const QByteArray& eventType, void* message
     heldKeycode_ = press->detail;
     if (!repeat) {
         // Last: a receiver may delete this object.
-        emit hotkeyPressed(shortcut::hotkeyModifiers(it->value), it->value & shortcut::kKeyMask);
+        emit hotkeyPressed(it->value);
     }
     return true;
 }

@@ -41,9 +41,8 @@ public:
     QString activationToken() const { return activationToken_; }
 
 signals:
-    // A claimed combination was pressed: modifiers as shortcut::hotkeyModifiers
-    // numbers them, and the key code. Once per press.
-    void hotkeyPressed(int modifiers, int keyCode);
+    // A claimed combination was pressed. Once per press.
+    void hotkeyPressed(qv::shortcut::Value combination);
     void statusChanged();
 
 protected:

@@ -360,7 +360,7 @@ void PortalHotkeys::onActivated(const QDBusMessage& message) {
     const shortcut::Value value = it->value;
     const QPointer<PortalHotkeys> alive(this);
     activationToken_ = options.value(QStringLiteral("activation_token")).toString();
-    emit hotkeyPressed(shortcut::hotkeyModifiers(value), value & shortcut::kKeyMask);
+    emit hotkeyPressed(value);
     if (alive)
         activationToken_.clear();
 }

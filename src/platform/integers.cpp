@@ -21,8 +21,7 @@ std::optional<int> strictInteger(QStringView text, IntegerSyntax syntax) {
     int base = 10;
     qsizetype i = 0;
     bool negative = false;
-    if (syntax.hexPrefix && text.size() > 2 &&
-        (text.startsWith(u"0x") || text.startsWith(u"0X"))) {
+    if (syntax.hexPrefix && text.size() > 2 && (text.startsWith(u"0x") || text.startsWith(u"0X"))) {
         base = 16;
         i = 2;
     } else if (text.startsWith(u'-')) {

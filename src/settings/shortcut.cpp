@@ -247,8 +247,4 @@ QKeyCombination toKeyCombination(Value value) {
     return QKeyCombination(mods, static_cast<Qt::Key>(key->qtKey));
 }
 
-int hotkeyModifiers(Value value) {
-    return ((value & kAlt) ? 1 : 0) | ((value & kCtrl) ? 2 : 0) | ((value & kShift) ? 4 : 0);
-}
-
 } // namespace qv::shortcut

@@ -39,7 +39,5 @@ Value fromText(const QString& text);
 // Conversions for the hotkey fields (QKeySequenceEdit).
 Value fromKeyCombination(QKeyCombination combination);
 QKeyCombination toKeyCombination(Value value);
-// The modifiers as a hotkey press reports them: Alt 1, Ctrl 2, Shift 4.
-int hotkeyModifiers(Value value);
 
 } // namespace qv::shortcut

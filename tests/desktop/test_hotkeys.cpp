@@ -181,11 +181,9 @@ private slots:
     void pressWhileAnotherWindowHasFocus_data() {
         QTest::addColumn<int>("value");
         QTest::addColumn<QString>("keys");
-        QTest::addColumn<int>("modifiers");
-        QTest::addColumn<int>("keyCode");
-        QTest::newRow("Ctrl+Alt+P") << int{kCtrlAltP} << "ctrl+alt+p" << (2 | 1) << 0x50;
-        QTest::newRow("Shift+F5") << (sc::kShift | 0x74) << "shift+F5" << 4 << 0x74;
-        QTest::newRow("F9 alone") << 0x78 << "F9" << 0 << 0x78;
+        QTest::newRow("Ctrl+Alt+P") << int{kCtrlAltP} << "ctrl+alt+p";
+        QTest::newRow("Shift+F5") << (sc::kShift | 0x74) << "shift+F5";
+        QTest::newRow("F9 alone") << 0x78 << "F9";
     }
     void pressWhileAnotherWindowHasFocus() {
         QFETCH(int, value);
@@ -197,8 +195,7 @@ private slots:
         QVERIFY(press(keys));
         QVERIFY(spy.wait(5000));
         QCOMPARE(spy.count(), 1);
-        QTEST(spy[0][0].toInt(), "modifiers");
-        QTEST(spy[0][1].toInt(), "keyCode");
+        QCOMPARE(spy[0][0].toInt(), value);
     }
 
     void lockKeysDoNotMatter_data() {
@@ -220,7 +217,7 @@ private slots:
         QVERIFY(pointer && (pointer->mask & lockMask));
         QVERIFY(press(QStringLiteral("ctrl+alt+p")));
         QVERIFY(spy.wait(5000));
-        QCOMPARE(spy[0][0].toInt(), 3);
+        QCOMPARE(spy[0][0].toInt(), int{kCtrlAltP});
     }
 
     void heldCombinationActsOnce() {
