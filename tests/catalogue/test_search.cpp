@@ -472,7 +472,6 @@ private slots:
         QCOMPARE(field.text(), QStringLiteral("0")); // it only informs
     }
 
-    // Last: quitting the application ends every later event loop of this process.
     void closingDuringASearchIsSafe() {
         portal_.setFaults({"hang:/audio/list/18/2"});
         setOptions("Jazz", "Top rated", "100", "1");
