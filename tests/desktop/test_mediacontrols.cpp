@@ -7,6 +7,7 @@
 #include "messages.h"
 #include "program.h"
 #include "testinstall.h"
+#include "testprogram.h"
 #include "textfile.h"
 
 #include <QDBusArgument>
@@ -127,12 +128,9 @@ private slots:
     }
 
     void init() {
-        install_ = std::make_unique<TestInstall>();
-        install_->writeSettings({"[General]", "Reportstarts=0"});
+        install_ = quietInstall();
         messages_ = std::make_unique<qv::MessageRecorder>();
-        auto player = std::make_unique<FakeMediaPlayer>();
-        player_ = player.get();
-        form1_ = qv::startProgram(std::move(player), qv::UpdateCheck::Skip);
+        form1_ = startWithFakePlayer(&player_);
         changes_.clear();
     }
 

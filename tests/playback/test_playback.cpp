@@ -7,6 +7,7 @@
 #include "servers.h"
 #include "shell.h"
 #include "testinstall.h"
+#include "testprogram.h"
 #include "testradio.h"
 
 #include <QCheckBox>
@@ -88,12 +89,9 @@ private:
 
 private slots:
     void init() {
-        install_ = std::make_unique<TestInstall>();
-        install_->writeSettings({"[General]", "Reportstarts=0"});
+        install_ = quietInstall();
         messages_ = std::make_unique<qv::MessageRecorder>();
-        auto player = std::make_unique<FakeMediaPlayer>();
-        player_ = player.get();
-        form1_ = qv::startProgram(std::move(player), qv::UpdateCheck::Skip);
+        form1_ = startWithFakePlayer(&player_);
         player_->volumeRequests.clear();
         opened_.clear();
         previousOpener_ = qv::shell::setOpener([this](const QUrl& url) {

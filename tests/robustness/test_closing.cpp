@@ -9,6 +9,7 @@
 #include "testinstall.h"
 #include "testloop.h"
 #include "testportal.h"
+#include "testprogram.h"
 #include "webtransfer.h"
 
 #include <QAction>
@@ -71,12 +72,10 @@ private:
 private slots:
     void init() {
         portal_.start();
-        install_ = std::make_unique<TestInstall>();
-        install_->usePortal(portal_);
-        install_->writeSettings({"[General]", "Reportstarts=0"});
+        install_ = quietInstall(&portal_);
         messages_ = std::make_unique<qv::MessageRecorder>();
         qv::WebTransfer::setOnlineOverride(true);
-        form1_ = qv::startProgram(std::make_unique<qv::FakeMediaPlayer>(), qv::UpdateCheck::Skip);
+        form1_ = startWithFakePlayer();
         form1_->windows.form10->startPauseMs = 10;
         form1_->windows.form10->paintPauseMs = 10;
     }
