@@ -206,7 +206,6 @@ void TestMpvPlayer::playsPausesSeeksAndSetsVolume() {
     player.pause();
     QCOMPARE(player.playState(), 2);
     QCOMPARE(player.status(), "Paused");
-    // The last position reports come before the engine stands still.
     QTRY_COMPARE_WITH_TIMEOUT(player.engineProperty("core-idle"), "yes", 2000);
     const double held = player.currentPosition();
     // The pause holds while another song plays on for 0.4 s.
@@ -215,7 +214,9 @@ void TestMpvPlayer::playsPausesSeeksAndSetsVolume() {
         clock.setUrl(songUrl(58));
         QTRY_VERIFY_WITH_TIMEOUT(clock.currentPosition() > 0.4, 3000);
     }
-    QVERIFY2(std::abs(player.currentPosition() - held) < 0.05,
+    // The engine may still move its position on to the end of the sound it
+    // had handed out (about 0.05 s); playing on would be 0.4 s.
+    QVERIFY2(std::abs(player.currentPosition() - held) < 0.12,
              qPrintable(QString("%1 -> %2").arg(held).arg(player.currentPosition())));
 
     player.play();
