@@ -82,7 +82,7 @@ Form10::Form10(Form1& form1)
     Button2->setFixedSize(Button1->sizeHint().expandedTo(Button2->sizeHint()));
     Button1->setFixedSize(Button2->size());
 
-    Timer1->setInterval(1000);
+    Timer1->setInterval(startPauseMs);
     Timer1->setSingleShot(true);
     connect(Timer1, &QTimer::timeout, this, &Form10::Timer1Timer);
     connect(Button1, &QPushButton::clicked, this, &Form10::Button1Click);
@@ -102,7 +102,7 @@ void Form10::showEvent(QShowEvent* event) {
 
 void Form10::FormShow() {
     QCoreApplication::processEvents();
-    Timer1->start();
+    Timer1->start(startPauseMs);
 }
 
 void Form10::Timer1Timer() {
@@ -114,7 +114,7 @@ void Form10::Button3Click() {
     // A transfer still running from an earlier showing goes on alone.
     guardedOnce(downloading_, [&] {
         QCoreApplication::processEvents();
-        waitPainting(1000);
+        waitPainting(paintPauseMs);
         QCoreApplication::processEvents();
 
         const QString path = installerPath();

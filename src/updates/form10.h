@@ -26,6 +26,11 @@ public:
     QPushButton* Button2; // Install, in Cancel's place once the download is complete
     QTimer* Timer1;       // starts the download a second after the window shows
 
+    // The pause before the download starts, and the one more before its
+    // first request, in which the window paints; tests shorten them.
+    int startPauseMs = 1000;
+    int paintPauseMs = 1000;
+
     void FormShow();
     void Timer1Timer();
     void Button3Click(); // the download

@@ -89,11 +89,11 @@ void Form3::Button1Click() {
             processEvents();
             sGauge1->setValue(50);
             processEvents();
-            waitPainting(100);
+            waitPainting(settlePauseMs);
             processEvents();
             sGauge1->setValue(100);
             processEvents();
-            waitPainting(100);
+            waitPainting(settlePauseMs);
             close();
             form1_.Image2->show();
             form1_.sBitBtn10->show();
@@ -120,7 +120,7 @@ void Form3::Button2Click() {
     processEvents();
     sGauge1->setMaximum(100);
     for (int i = 0; i < 99; ++i) {
-        waitPainting(1);
+        waitPainting(gaugeStepMs);
         sGauge1->setValue(sGauge1->value() + 1);
     }
     form1_.show();

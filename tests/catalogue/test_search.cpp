@@ -9,6 +9,7 @@
 #include "testinstall.h"
 #include "testloop.h"
 #include "testportal.h"
+#include "testprogram.h"
 #include "webtransfer.h"
 
 #include <QCheckBox>
@@ -122,11 +123,9 @@ private slots:
     }
 
     void init() {
-        install_ = std::make_unique<TestInstall>();
-        install_->usePortal(portal_);
-        install_->writeSettings({"[General]", "Reportstarts=0"});
+        install_ = quietInstall(&portal_);
         unexpected_ = std::make_unique<qv::MessageRecorder>();
-        form1_ = qv::startProgram(std::make_unique<qv::FakeMediaPlayer>(), qv::UpdateCheck::Skip);
+        form1_ = startWithFakePlayer();
         listRequests();
     }
 
@@ -472,7 +471,6 @@ private slots:
         QCOMPARE(field.text(), QStringLiteral("0")); // it only informs
     }
 
-    // Last: quitting the application ends every later event loop of this process.
     void closingDuringASearchIsSafe() {
         portal_.setFaults({"hang:/audio/list/18/2"});
         setOptions("Jazz", "Top rated", "100", "1");

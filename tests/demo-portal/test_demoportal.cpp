@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <set>
@@ -389,6 +390,13 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, portal_.setFaults({"explode"}));
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, portal_.setFaults({"hang:audio"}));
         QVERIFY(demo::Portal::isValidFault("truncated:/audio/download/"));
+
+        // A closing "$" takes the path itself, not the paths that run on from it.
+        portal_.setFaults({"http500:/radioplayer/update.exe$"});
+        QCOMPARE(get("/radioplayer/update.exe")->status, 500);
+        QCOMPARE(get("/radioplayer/update.exe.minisig")->status, 200);
+        QVERIFY(!demo::Portal::isValidFault("hang:$"));
+        portal_.setFaults({});
     }
 
     void slowAndTruncated() {
@@ -450,12 +458,23 @@ private slots:
         QVERIFY(!client(portal, 1)->Get("/audio/list/18/1"));
         QCOMPARE(client(portal)->Get("/demo/stats")->status, 200);
 
+        // A hung request is seen on arrival and logged only once answered.
+        const auto arrived = [&portal] {
+            const auto a = portal.arrivals();
+            return std::count(a.begin(), a.end(), "GET /audio/list/18/1");
+        };
+        QCOMPARE(arrived(), 1);
+        QVERIFY(portal.hasArrived("GET /demo/stats"));
+        QVERIFY(!portal.hasArrived("GET /audio/list/18/2"));
+        const auto log = portal.requestLog();
+        QCOMPARE(log, std::vector<std::string>{"GET /demo/stats 200"});
+
         std::atomic<bool> ended = false;
         std::thread waiting([&] {
             client(portal, 10)->Get("/audio/list/18/1");
             ended = true;
         });
-        QTest::qWait(200);
+        QTRY_COMPARE_WITH_TIMEOUT(arrived(), 2, 5000);
         QVERIFY(!ended);
         QElapsedTimer timer;
         timer.start();

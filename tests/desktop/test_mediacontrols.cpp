@@ -7,6 +7,7 @@
 #include "messagerecorder.h"
 #include "program.h"
 #include "testinstall.h"
+#include "testprogram.h"
 #include "textfile.h"
 
 #include <QDBusArgument>
@@ -66,7 +67,8 @@ private:
     QList<QPair<QString, QVariant>> changes_;
 
     // Calls the player over the bus and lets it answer; the commands run
-    // once the answer is out, so events are processed a little longer.
+    // once the answer is out, on a call posted while the method was handled:
+    // once a call posted after the answer has run, they have run too.
     QDBusMessage call(const QString& interface, const QString& method,
                       const QVariantList& arguments = {}) {
         QDBusMessage message = QDBusMessage::createMethodCall(
@@ -76,7 +78,11 @@ private:
         const QDeadlineTimer deadline(5000);
         while (!pending.isFinished() && !deadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QTest::qWait(20);
+        bool settled = false;
+        QMetaObject::invokeMethod(
+            this, [&settled] { settled = true; }, Qt::QueuedConnection);
+        while (!settled && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         return pending.reply();
     }
     QVariant property(const QString& name, const QString& interface = kPlayer) {
@@ -122,12 +128,9 @@ private slots:
     }
 
     void init() {
-        install_ = std::make_unique<TestInstall>();
-        install_->writeSettings({"[General]", "Reportstarts=0"});
+        install_ = quietInstall();
         messages_ = std::make_unique<qv::MessageRecorder>();
-        auto player = std::make_unique<FakeMediaPlayer>();
-        player_ = player.get();
-        form1_ = qv::startProgram(std::move(player), qv::UpdateCheck::Skip);
+        form1_ = startWithFakePlayer(&player_);
         changes_.clear();
     }
 

@@ -97,11 +97,12 @@ window_open() { [ -n "$(windows_named "$1")" ]; }
 # focused NAME: the window named NAME has the input focus (keys go there).
 focused() { [ "$(x getwindowname "$(x getwindowfocus)")" = "$1" ]; } 2>/dev/null
 
-# click X Y [BUTTON]: a click at X,Y of the main window's client area.
+# click X Y [BUTTON]: a click at X,Y of the main window's client area. The X
+# server hands the player its events in order, so a later click or key is
+# handled after this one; what the click brings about, the caller waits for.
 click() {
     x mousemove --window "$win" "$1" $((menu + $2)) click "${3:-1}" ||
         fail "xdotool could not click at $1,$2"
-    sleep 0.2
 }
 
 # type_into X Y TEXT: clicks a text field, selects all it holds and types TEXT.
@@ -219,7 +220,16 @@ wait_for 30 "the request for list page $((start_page + 1))" \
 pointer_away
 wait_for 30 "the results to show in the list" region_differs 424 67 185 222
 no_message_box
-sleep 0.5 # the last rows of the page
+# The last rows of the page: the list has stopped changing.
+want_hash=$(region_hash 424 67 185 222)
+list_settled() {
+    local now
+    now=$(region_hash 424 67 185 222) || return 1
+    [ "$now" = "$want_hash" ] && return 0
+    want_hash=$now
+    return 1
+}
+wait_for 10 "the results list to settle" list_settled
 timeout 10 import -window root "$artefacts/e2e-results.png" ||
     fail "no screenshot of the results"
 echo "[e2e] screenshot of the search results: $artefacts/e2e-results.png"

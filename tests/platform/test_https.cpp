@@ -82,8 +82,11 @@ class TestHttps : public QObject {
             mpvOptions << "tls-ca-file=" + certificates_.authority();
         }
         QSslConfiguration::setDefaultConfiguration(tls);
+        qv::Form3::gaugeStepMs = 0;
         form1_ = qv::startProgram(std::make_unique<MpvPlayer>(nullptr, mpvOptions),
                                   qv::UpdateCheck::Run);
+        form1_->windows.form10->startPauseMs = 10;
+        form1_->windows.form10->paintPauseMs = 10;
     }
 
     bool fetched(const std::string& path) const {

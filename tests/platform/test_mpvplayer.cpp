@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -205,10 +206,17 @@ void TestMpvPlayer::playsPausesSeeksAndSetsVolume() {
     player.pause();
     QCOMPARE(player.playState(), 2);
     QCOMPARE(player.status(), "Paused");
-    QTest::qWait(150); // the last position reports before the pause took hold
+    QTRY_COMPARE_WITH_TIMEOUT(player.engineProperty("core-idle"), "yes", 2000);
     const double held = player.currentPosition();
-    QTest::qWait(400);
-    QVERIFY2(std::abs(player.currentPosition() - held) < 0.05,
+    // The pause holds while another song plays on for 0.4 s.
+    {
+        MpvPlayer clock(nullptr, {"ao=null"});
+        clock.setUrl(songUrl(58));
+        QTRY_VERIFY_WITH_TIMEOUT(clock.currentPosition() > 0.4, 3000);
+    }
+    // The engine may still move its position on to the end of the sound it
+    // had handed out (about 0.05 s); playing on would be 0.4 s.
+    QVERIFY2(std::abs(player.currentPosition() - held) < 0.12,
              qPrintable(QString("%1 -> %2").arg(held).arg(player.currentPosition())));
 
     player.play();
@@ -307,7 +315,7 @@ void TestMpvPlayer::unreachableAddressFails() {
     player.setUrl(url);
     QTRY_COMPARE_WITH_TIMEOUT(player.playState(), 1, 3000);
     QVERIFY2(player.status().startsWith("Error: "), qPrintable(player.status()));
-    QTest::qWait(100);
+    // The engine reports the end after all that came before it.
     QCOMPARE(taken.count(), 0);
     QCOMPARE(player.durationString(), QString());
 }
@@ -334,7 +342,8 @@ void TestMpvPlayer::newAddressReplacesCurrentOne() {
     player.setUrl(songUrl(3));
     player.setUrl(songUrl(5));
     QTRY_COMPARE_WITH_TIMEOUT(player.status(), "Playing", 3000);
-    QTest::qWait(200);
+    // Position reports of the last song come after anything left of the others.
+    QTRY_VERIFY_WITH_TIMEOUT(player.currentPosition() > 0.2, 3000);
     QCOMPARE(taken.count(), 3);
     QCOMPARE(player.duration(), 7.0);
     QCOMPARE(player.name(), songTitle(5));
@@ -452,18 +461,36 @@ void TestMpvPlayer::destroyedWhilePlaying() {
     QVERIFY(clock.elapsed() < 2000);
 
     // While a stream is still being read before it could start.
+    const auto streamRequests = [this] {
+        const auto arrivals = portal_->arrivals();
+        return std::count(arrivals.begin(), arrivals.end(), "GET /");
+    };
+    const auto before = streamRequests();
     player = std::make_unique<MpvPlayer>(nullptr, QStringList{"ao=null"});
     player->setUrl(QString::fromStdString(portal_->radioUrl(1)));
-    QTest::qWait(300);
+    QTRY_COMPARE_WITH_TIMEOUT(streamRequests(), before + 1, 3000);
     clock.start();
     player.reset();
     QVERIFY(clock.elapsed() < 2000);
 
-    // With the address just handed over and wake-ups still queued.
+    // With the address just handed over and wake-ups still queued: what was
+    // queued for the player is dropped with it, and a later player is not
+    // disturbed by its remains.
     player = std::make_unique<MpvPlayer>(nullptr, QStringList{"ao=null"});
     player->setUrl(songUrl(58));
+    clock.start();
     player.reset();
-    QTest::qWait(200);
+    QVERIFY(clock.elapsed() < 2000);
+    bool drained = false; // all that was queued before this has been delivered
+    QMetaObject::invokeMethod(
+        this, [&] { drained = true; }, Qt::QueuedConnection);
+    QTRY_VERIFY_WITH_TIMEOUT(drained, 2000);
+
+    MpvPlayer next(nullptr, {"ao=null"});
+    StatusLog log(next);
+    next.setUrl(songUrl(1));
+    QTRY_COMPARE_WITH_TIMEOUT(next.status(), "Playing", 3000);
+    QCOMPARE(log.texts, (QStringList{"Opening...", "Playing"}));
 }
 
 void TestMpvPlayer::rejectedOptionThrows() {

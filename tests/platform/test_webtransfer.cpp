@@ -2,6 +2,7 @@
 #include "demoportal.h"
 #include "error.h"
 #include "testfiles.h"
+#include "testloop.h"
 #include "testportal.h"
 #include "webtransfer.h"
 
@@ -63,7 +64,11 @@ private slots:
         WebTransfer::setIdleTimeout(500);
     }
 
-    void cleanup() { portal_.setFaults({}); }
+    void cleanup() {
+        portal_.setFaults({});
+        WebTransfer::setIdleTimeout(500);
+        leaveQuitting(); // a case that quit leaves the next ones able to wait
+    }
 
     void downloadStoresWholeBodyWithProgress() {
         QList<QPair<qint64, qint64>> calls;
@@ -270,7 +275,7 @@ private slots:
         QCOMPARE(end.size(), 0);
     }
 
-    // Last: quitting the application ends every running transfer.
+    // Quitting the application ends every running transfer.
     void cancelledWhenApplicationQuits() {
         portal_.setFaults({"hang"});
         WebTransfer::setIdleTimeout(10000);
@@ -286,9 +291,7 @@ private slots:
         // Once quitting, later transfers end at once as well.
         QVERIFY(!WebTransfer::tryDownloadToFile(url(songPath(1)), target));
 
-        // Leave the quitting state for the next transfer.
-        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-        QCoreApplication::exec();
+        leaveQuitting(); // for the next transfer
 
         HttpGet http;
         QBuffer out;

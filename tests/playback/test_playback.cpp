@@ -7,6 +7,8 @@
 #include "servers.h"
 #include "shell.h"
 #include "testinstall.h"
+#include "testprogram.h"
+#include "testradio.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -16,6 +18,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
+#include <cstdlib>
 
 using qv::FakeMediaPlayer;
 using qv::Form1;
@@ -85,12 +89,9 @@ private:
 
 private slots:
     void init() {
-        install_ = std::make_unique<TestInstall>();
-        install_->writeSettings({"[General]", "Reportstarts=0"});
+        install_ = quietInstall();
         messages_ = std::make_unique<qv::MessageRecorder>();
-        auto player = std::make_unique<FakeMediaPlayer>();
-        player_ = player.get();
-        form1_ = qv::startProgram(std::move(player), qv::UpdateCheck::Skip);
+        form1_ = startWithFakePlayer(&player_);
         player_->volumeRequests.clear();
         opened_.clear();
         previousOpener_ = qv::shell::setOpener([this](const QUrl& url) {
@@ -144,9 +145,21 @@ private slots:
         // The seek, volume and elapsed-time arithmetic is shown through the
         // handlers below.
 
-        for (int i = 0; i < 50; ++i) {
-            const int r = pb::randomIndex(3);
-            QVERIFY(r >= 0 && r < 3);
+        // Every index comes up about equally often, and none outside the list.
+        for (const int count : {2, 3, 7}) {
+            const int draws = 1000 * count;
+            QList<int> seen(count, 0);
+            for (int i = 0; i < draws; ++i) {
+                const int r = pb::randomIndex(count);
+                QVERIFY2(r >= 0 && r < count, qPrintable(QString::number(r)));
+                ++seen[r];
+            }
+            // 1000 expected, with a spread of about 30: 250 off is no chance.
+            for (int index = 0; index < count; ++index)
+                QVERIFY2(
+                    std::abs(seen[index] - 1000) < 250,
+                    qPrintable(
+                        QStringLiteral("%1 of %2: %3").arg(index).arg(count).arg(seen[index])));
         }
         QCOMPARE(pb::randomIndex(1), 0);
         QCOMPARE(pb::randomIndex(0), 0);
@@ -564,7 +577,7 @@ private slots:
             breakOff();
         }
         QCOMPARE(form1_->Label9->text(), "Error: connection refused");
-        QTest::qWait(400); // longer than the last pause
+        QVERIFY(!pauseRunning(*form1_)); // nothing left that would reopen it
         QCOMPARE(player_->urls.size(), 1 + Form1::kReconnectAttempts);
 
         // A stream that breaks off while reconnecting is not reopened once
@@ -583,7 +596,7 @@ private slots:
         click(form1_->sBitBtn3);
         breakOff();
         const int urls = player_->urls.size();
-        QTest::qWait(100);
+        QVERIFY(!pauseRunning(*form1_));
         QCOMPARE(player_->urls.size(), urls);
         QCOMPARE(form1_->Label9->text(), "Error: connection refused");
         QVERIFY(messages_->records.isEmpty());

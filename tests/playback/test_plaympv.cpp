@@ -8,6 +8,7 @@
 #include "program.h"
 #include "testinstall.h"
 #include "testportal.h"
+#include "testradio.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -202,7 +204,7 @@ private slots:
         QCOMPARE(reconnecting, 5);
         QCOMPARE(form1_->WindowsMediaPlayer1->playState(), qv::MediaPlayer::Stopped);
         const std::size_t requests = portal_.requestLog().size();
-        QTest::qWait(2500); // longer than the last pause: nothing reopens it
+        QVERIFY(!pauseRunning(*form1_)); // nothing left that would reopen it
         QCOMPARE(portal_.requestLog().size(), requests);
         portal_.setFaults({});
         QVERIFY(messages_->records.isEmpty());
@@ -268,7 +270,8 @@ private slots:
         portal_.stop();
         QTRY_COMPARE_WITH_TIMEOUT(form1_->WindowsMediaPlayer1->playState(), 1,
                                   12000); // after the buffered seconds
-        QTest::qWait(2500);               // two ticks
+        QSignalSpy ticks(form1_->Timer2, &QTimer::timeout);
+        QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 2, 5000);
         QVERIFY(form1_->Timer2->isActive());
         QCOMPARE(form1_->Label15->text(), QString());
         QCOMPARE(form1_->WindowsMediaPlayer1->url(), QString::fromStdString(portal_.radioUrl(0)));

@@ -8,6 +8,7 @@
 #include "secondarywindows.h"
 #include "testinstall.h"
 #include "testportal.h"
+#include "testprogram.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -85,11 +86,9 @@ private slots:
     void initTestCase() { portal_.start(); }
 
     void init() {
-        install_ = std::make_unique<TestInstall>();
-        install_->usePortal(portal_);
-        install_->writeSettings({"[General]", "Reportstarts=0"});
+        install_ = quietInstall(&portal_);
         messages_ = std::make_unique<qv::MessageRecorder>();
-        form1_ = qv::startProgram(std::make_unique<qv::FakeMediaPlayer>(), qv::UpdateCheck::Skip);
+        form1_ = startWithFakePlayer();
     }
 
     void cleanup() {

@@ -68,6 +68,13 @@ private:
         form1_ = qv::startProgram(std::move(player), qv::UpdateCheck::Skip);
     }
 
+    // Playlists "A" and "B", and two results with the second selected.
+    void startWithTwoPlaylists() {
+        start("A\r\nB\r\n", {{"A", "a1\r\nx\r\n"}, {"B", "b1\r\ny\r\n"}});
+        fillResults(2);
+        form1_->ListBox1->setCurrentRow(1);
+    }
+
     void fillResults(int count) {
         form1_->ListBox1->clear();
         form1_->ListBox2.clear();
@@ -357,53 +364,89 @@ private slots:
     }
 
     // The visibility table, the selector's change rule and the login shell.
-    void modes() {
-        start("A\r\nB\r\n", {{"A", "a1\r\nx\r\n"}, {"B", "b1\r\ny\r\n"}});
-        const auto shownSet = [this] {
-            QString set;
-            for (const QWidget* w :
-                 {static_cast<QWidget*>(form1_->ListBox1), static_cast<QWidget*>(form1_->sListBox1),
-                  static_cast<QWidget*>(form1_->sListBox2),
-                  static_cast<QWidget*>(form1_->sComboBox3),
-                  static_cast<QWidget*>(form1_->sBitBtn12),
-                  static_cast<QWidget*>(form1_->sBitBtn13),
-                  static_cast<QWidget*>(form1_->sBitBtn14)})
-                set += w->isHidden() ? 'h' : 'S';
-            return set;
-        };
-        fillResults(2);
-        form1_->ListBox1->setCurrentRow(1);
-        form1_->sButton4Click();
-        QCOMPARE(shownSet(), "hShSSSh");
-        QCOMPARE(rowsOf(*form1_->sListBox1), QStringList({"a1"}));
-        form1_->sButton3Click(); // Autologin off: the login opens, the main window stays usable
-        QCOMPARE(shownSet(), "hhShhhS");
-        QCOMPARE(form1_->shownList().kind, Form1::ListKind::Favourites);
-        QVERIFY(form1_->windows.form14->isVisible());
-        QVERIFY(form1_->isEnabled());
-        form1_->windows.form14->close();
-        form1_->sButton2Click();
-        QCOMPARE(shownSet(), "Shhhhhh");
-        QCOMPARE(qv::rows::selected(*form1_->ListBox1), 1); // the results keep their selection
+    // The three lists and the controls that go with each, whichever came before.
+    void modes_data() {
+        QTest::addColumn<QStringList>("pressed");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<int>("kind");
+        const QStringList own = {"sListBox1", "sComboBox3", "sBitBtn12", "sBitBtn13"};
+        const QStringList favourites = {"sListBox2", "sBitBtn14"};
+        const QStringList results = {"ListBox1"};
+        const int kOwn = int(Form1::ListKind::OwnPlaylist);
+        const int kFavourites = int(Form1::ListKind::Favourites);
+        const int kResults = int(Form1::ListKind::SearchResults);
+        QTest::newRow("own playlist") << QStringList{"own"} << own << kOwn;
+        QTest::newRow("favourites") << QStringList{"favourites"} << favourites << kFavourites;
+        QTest::newRow("favourites after own")
+            << QStringList{"own", "favourites"} << favourites << kFavourites;
+        QTest::newRow("own after favourites") << QStringList{"favourites", "own"} << own << kOwn;
+        QTest::newRow("results after own") << QStringList{"own", "results"} << results << kResults;
+        QTest::newRow("results after favourites")
+            << QStringList{"own", "favourites", "results"} << results << kResults;
+    }
 
-        // The "Playlists" menu offers what applies to the shown list: here, adding
-        // the selected result to the current playlist.
+    void modes() {
+        QFETCH(QStringList, pressed);
+        QFETCH(QStringList, shown);
+        QFETCH(int, kind);
+        startWithTwoPlaylists();
+        for (const QString& button : std::as_const(pressed)) {
+            if (button == "own") {
+                form1_->sButton4Click();
+                QCOMPARE(rowsOf(*form1_->sListBox1), QStringList({"a1"}));
+            } else if (button == "favourites") {
+                // Autologin off: the login opens, the main window stays usable.
+                form1_->sButton3Click();
+                QVERIFY(form1_->windows.form14->isVisible());
+                QVERIFY(form1_->isEnabled());
+                form1_->windows.form14->close();
+            } else {
+                form1_->sButton2Click();
+            }
+        }
+        const QList<QPair<const QWidget*, QString>> controls = {
+            {form1_->ListBox1, "ListBox1"},   {form1_->sListBox1, "sListBox1"},
+            {form1_->sListBox2, "sListBox2"}, {form1_->sComboBox3, "sComboBox3"},
+            {form1_->sBitBtn12, "sBitBtn12"}, {form1_->sBitBtn13, "sBitBtn13"},
+            {form1_->sBitBtn14, "sBitBtn14"}};
+        QStringList visible;
+        for (const auto& [control, name] : controls) {
+            if (!control->isHidden())
+                visible << name;
+        }
+        QCOMPARE(visible, shown);
+        QCOMPARE(int(form1_->shownList().kind), kind);
+        QCOMPARE(qv::rows::selected(*form1_->ListBox1), 1); // the results keep their selection
+        QVERIFY(messages_->records.isEmpty());
+    }
+
+    // The "Playlists" menu offers what applies to the shown list: with the
+    // results shown, adding the selected result to the current playlist.
+    void playlistsMenuAddsTheSelectedResult() {
+        startWithTwoPlaylists();
+        form1_->sButton4Click();
+        form1_->sButton2Click();
         emit form1_->Playlists1->aboutToShow();
         QVERIFY(form1_->Addsongtocurrentplaylist1->isEnabled());
         QVERIFY(!form1_->DeletesongfromPlaylist1->isEnabled());
         form1_->Addsongtocurrentplaylist1->trigger();
         QCOMPARE(readAll(file("A.qvl")), "a1\r\nx\r\nSong 2\r\n" + link(2).toLatin1() + "\r\n");
-        writeAll(file("A.qvl"), "a1\r\nx\r\n");
+    }
 
-        // Refresh keeps the main window disabled until the login closes.
+    // Refresh keeps the main window disabled until the login closes.
+    void favouritesRefreshWaitsForTheLogin() {
+        startWithTwoPlaylists();
         form1_->sButton3Click();
         form1_->windows.form14->close();
         form1_->sBitBtn14Click();
         QVERIFY(!form1_->isEnabled());
         form1_->windows.form14->close();
         QVERIFY(form1_->isEnabled());
+    }
 
-        // Only the user's changes to the selector load a playlist.
+    // Only the user's changes to the selector load a playlist.
+    void selectorLoadsOnUserChangesOnly() {
+        startWithTwoPlaylists();
         form1_->sButton4Click();
         form1_->sComboBox3->setEditText("B");
         QCOMPARE(rowsOf(*form1_->sListBox1), QStringList({"a1"}));

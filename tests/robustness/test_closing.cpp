@@ -9,6 +9,7 @@
 #include "testinstall.h"
 #include "testloop.h"
 #include "testportal.h"
+#include "testprogram.h"
 #include "webtransfer.h"
 
 #include <QAction>
@@ -18,6 +19,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
+#include <algorithm>
+#include <string>
 
 using qv::Form1;
 
@@ -34,18 +38,32 @@ private:
     std::unique_ptr<qv::MessageRecorder> messages_;
     std::unique_ptr<Form1> form1_;
 
-    // Runs the command, closes the window while its transfer hangs, and
-    // checks that the program ended quietly.
+    // Runs the command and closes the window once its request (the path or one
+    // below it) has reached the portal, which holds it; then checks that the
+    // program ended quietly.
     template <typename Command>
-    void closeDuring(const char* fault, int afterMs, Command&& command) {
+    void closeDuring(const char* fault, const std::string& awaited, Command&& command) {
         portal_.setFaults({fault});
         bool unwound = false;
+        bool closed = false; // by the closer, not by a failure
         QTimer::singleShot(0, form1_.get(), [&] {
             command();
             unwound = true;
         });
-        QTimer::singleShot(afterMs, form1_->Close1, &QAction::trigger);
-        QCOMPARE(runEventLoop(10000), 0);
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [&] {
+            const auto arrivals = portal_.arrivals();
+            if (std::any_of(arrivals.begin(), arrivals.end(), [&](const std::string& a) {
+                    return a == awaited || a.starts_with(awaited + '/');
+                })) {
+                closer.stop();
+                closed = true;
+                form1_->Close1->trigger();
+            }
+        });
+        closer.start(10);
+        QCOMPARE(runEventLoop(20000), 0);
+        QVERIFY(closed);
         QVERIFY(unwound);
         QCOMPARE(messages_->texts(), QStringList());
         form1_.reset();
@@ -54,12 +72,12 @@ private:
 private slots:
     void init() {
         portal_.start();
-        install_ = std::make_unique<TestInstall>();
-        install_->usePortal(portal_);
-        install_->writeSettings({"[General]", "Reportstarts=0"});
+        install_ = quietInstall(&portal_);
         messages_ = std::make_unique<qv::MessageRecorder>();
         qv::WebTransfer::setOnlineOverride(true);
-        form1_ = qv::startProgram(std::make_unique<qv::FakeMediaPlayer>(), qv::UpdateCheck::Skip);
+        form1_ = startWithFakePlayer();
+        form1_->windows.form10->startPauseMs = 10;
+        form1_->windows.form10->paintPauseMs = 10;
     }
 
     void cleanup() {
@@ -71,7 +89,8 @@ private slots:
     void search() {
         form1_->ComboBox1->setEditText(QStringLiteral("Jazz"));
         form1_->sComboBox2->setEditText(QStringLiteral("100"));
-        closeDuring("hang:/audio/list/18/2", 300, [&] { form1_->sBitBtn5Click(); });
+        closeDuring("hang:/audio/list/18/2", "GET /audio/list/18/2",
+                    [&] { form1_->sBitBtn5Click(); });
         QVERIFY(!QFile::exists(install_->path("temp/text.txt")) ||
                 readAll(install_->path("temp/text.txt")).contains("audiolist"));
     }
@@ -80,7 +99,7 @@ private slots:
         writeAll(install_->path("temp/favorites.txt"), "earlier page");
         form1_->Login3Click();
         form1_->windows.form14->sEdit1->setText(QStringLiteral("alice"));
-        closeDuring("hang:/users/", 300,
+        closeDuring("hang:/users/", "GET /users/alice",
                     [&] { QTest::mouseClick(form1_->windows.form14->sButton1, Qt::LeftButton); });
         QCOMPARE(readAll(install_->path("temp/favorites.txt")), QByteArray("earlier page"));
     }
@@ -90,8 +109,8 @@ private slots:
         writeAll(install_->path("update.exe"), "old");
         const auto opener = qv::shell::setOpener([](const QUrl&) { return true; });
         form1_->sButton5Click();
-        // The manager starts its transfer a second after it appears.
-        closeDuring("hang:/radioplayer/update.exe", 2000,
+        // The installer itself is held, after its signature arrived.
+        closeDuring("hang:/radioplayer/update.exe$", "GET /radioplayer/update.exe",
                     [&] { QTest::mouseClick(form1_->windows.form9->Button2, Qt::LeftButton); });
         qv::shell::setOpener(opener);
         QCOMPARE(readAll(install_->path("update.exe")), QByteArray("old"));

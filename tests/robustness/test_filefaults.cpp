@@ -82,6 +82,9 @@ private:
         qv::text::saveFile(path, i % 2 ? b : a);
         qv::IniFile ini(path + QStringLiteral(".ini"));
         ini.writeString(QStringLiteral("General"), QStringLiteral("Value"), i % 2 ? b : a);
+        // Tells the test that both files have been saved once more.
+        if (::write(STDOUT_FILENO, "+", 1) != 1)
+            _exit(1); // the test has gone
     }
 }
 
@@ -292,7 +295,8 @@ private slots:
     }
 
     // A process killed at any moment of a save leaves the old or the new
-    // file, never a mix and never nothing.
+    // file, never a mix and never nothing. Each round kills it during a later
+    // save, once at least one save of both files has ended.
     void killedDuringSave() {
         const QString file = path("saved.txt");
         for (int round = 0; round < 20; ++round) {
@@ -300,15 +304,19 @@ private slots:
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.insert(QStringLiteral("QV_SAVE_FOREVER"), file);
             child.setProcessEnvironment(env);
+            child.setProcessChannelMode(QProcess::SeparateChannels);
             child.start(QCoreApplication::applicationFilePath(), {});
             QVERIFY(child.waitForStarted(5000));
-            QTest::qWait(100 + round * 13);
+            qint64 saves = 0;
+            while (saves < 1 + round) {
+                QVERIFY2(child.waitForReadyRead(5000), qPrintable(QString::number(round)));
+                saves += child.readAllStandardOutput().count('+');
+            }
             ::kill(pid_t(child.processId()), SIGKILL);
             QVERIFY(child.waitForFinished(5000));
             QCOMPARE(child.exitStatus(), QProcess::CrashExit);
             for (const QString& name : {file, file + ".ini"}) {
-                if (!QFile::exists(name))
-                    continue; // killed before its first save ended
+                QVERIFY2(QFile::exists(name), qPrintable(name));
                 const QByteArray bytes = readAll(name);
                 const QByteArray body = name == file ? bytes : bytes.mid(bytes.indexOf('=') + 1);
                 QVERIFY2(body.size() >= 1 << 20, qPrintable(name));

@@ -7,6 +7,7 @@
 #include "testfiles.h"
 #include "testinstall.h"
 #include "testportal.h"
+#include "testprogram.h"
 #include "webtransfer.h"
 
 #include <QCheckBox>
@@ -53,13 +54,11 @@ private slots:
     }
 
     void init() {
-        install_ = std::make_unique<TestInstall>();
-        install_->usePortal(portal_);
-        install_->writeSettings({"[General]", "Reportstarts=0"});
+        install_ = quietInstall(&portal_);
         writeAll(install_->path("Playlists/playlists.ini"), "Mine\r\n");
         writeAll(install_->path("Playlists/Mine.qvl"), "Old\r\nold\r\n");
         messages_ = std::make_unique<qv::MessageRecorder>();
-        form1_ = qv::startProgram(std::make_unique<qv::FakeMediaPlayer>(), qv::UpdateCheck::Skip);
+        form1_ = startWithFakePlayer();
     }
 
     void cleanup() {

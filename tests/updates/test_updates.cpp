@@ -70,6 +70,8 @@ private:
     void start(qv::UpdateCheck check = qv::UpdateCheck::Run) {
         form1_ = qv::startProgram(std::make_unique<qv::FakeMediaPlayer>(), check);
         form1_->installEventFilter(&closing_);
+        form1_->windows.form10->startPauseMs = 10;
+        form1_->windows.form10->paintPauseMs = 10;
     }
 
     // Which of the four outcomes the bottom strip shows.
@@ -86,7 +88,11 @@ private:
     }
 
 private slots:
-    void initTestCase() { portal_.start(); }
+    void initTestCase() {
+        portal_.start();
+        qv::Form3::gaugeStepMs = 0;
+        qv::Form3::settlePauseMs = 10;
+    }
 
     void init() {
         install_ = std::make_unique<TestInstall>();
@@ -404,7 +410,7 @@ private slots:
     }
 
     // Ending the player closes every window; a downloaded installer must not
-    // start from that. Last: the application's event loops end for good.
+    // start from that.
     void endingThePlayerStartsNothing() {
         start();
         form1_->sButton5Click();

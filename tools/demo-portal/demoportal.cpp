@@ -48,6 +48,7 @@ constexpr std::size_t kRadioPiece = 800;
 struct Fault {
     std::string name;
     std::string prefix; // empty: every path
+    bool exact = false; // the path itself only, written with a closing "$"
 };
 
 std::optional<Fault> parseFault(const std::string& faultText) {
@@ -58,6 +59,10 @@ std::optional<Fault> parseFault(const std::string& faultText) {
                                    [&f](const char* n) { return f.name == n; });
     if (!known || (colon != std::string::npos && (f.prefix.empty() || f.prefix[0] != '/')))
         return std::nullopt;
+    if (f.prefix.ends_with('$')) {
+        f.prefix.pop_back();
+        f.exact = true;
+    }
     return f;
 }
 
@@ -154,6 +159,7 @@ struct Portal::Impl {
     mutable std::mutex mutex; // faults and log
     std::vector<Fault> faults;
     std::vector<std::string> log;
+    std::vector<std::string> arrivals;
     std::atomic<int> counterHits{0};
 
     explicit Impl(Options o) : opt(std::move(o)) {}
@@ -197,6 +203,13 @@ struct Portal::Impl {
             int yes = 1;
             setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
         });
+        // A request that hangs is logged only once it ends: arrivals let a
+        // test wait until a request has reached the portal.
+        svr.set_pre_routing_handler([this](const Request& req, Response&) {
+            std::lock_guard lock(mutex);
+            arrivals.push_back(req.method + " " + req.path);
+            return httplib::Server::HandlerResponse::Unhandled;
+        });
         svr.set_post_routing_handler([this](const Request& req, Response& res) {
             record(req.method + " " + req.path + " " + std::to_string(res.status));
         });
@@ -217,7 +230,7 @@ struct Portal::Impl {
             return a;
         std::lock_guard lock(mutex);
         for (const Fault& f : faults) {
-            if (path.rfind(f.prefix, 0) != 0)
+            if (f.exact ? path != f.prefix : path.rfind(f.prefix, 0) != 0)
                 continue;
             a.slow |= f.name == "slow";
             a.hang |= f.name == "hang";
@@ -804,6 +817,17 @@ int Portal::counterHits() const {
 std::vector<std::string> Portal::requestLog() const {
     std::lock_guard lock(impl_->mutex);
     return impl_->log;
+}
+
+std::vector<std::string> Portal::arrivals() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->arrivals;
+}
+
+bool Portal::hasArrived(const std::string& methodAndPath) const {
+    std::lock_guard lock(impl_->mutex);
+    return std::find(impl_->arrivals.begin(), impl_->arrivals.end(), methodAndPath) !=
+           impl_->arrivals.end();
 }
 
 std::string Portal::serversIni() const {

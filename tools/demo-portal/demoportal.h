@@ -18,7 +18,8 @@ struct Options {
     // The stream title ("Vellwave - Demo Track N") moves on every so many
     // seconds of sound.
     int radioTrackSeconds = 30;
-    // Faults: "NAME" or "NAME:PATHPREFIX" (only paths starting with the prefix).
+    // Faults: "NAME" or "NAME:PATHPREFIX" (only paths starting with the prefix),
+    // or "NAME:PATH$" (that path only).
     // slow: 2 s before each answer and the body in small pieces
     // hang: accept and never answer
     // http500: answer 500
@@ -69,7 +70,10 @@ public:
     static bool isValidFault(const std::string& faultText);
 
     int counterHits() const;
-    std::vector<std::string> requestLog() const; // "GET /path STATUS"
+    std::vector<std::string> requestLog() const; // "GET /path STATUS", once answered
+    // "GET /path" as each request comes in, before any fault holds it.
+    std::vector<std::string> arrivals() const;
+    bool hasArrived(const std::string& methodAndPath) const;
 
     // A servers.ini pointing every address at this portal.
     std::string serversIni() const;

@@ -34,7 +34,8 @@ constexpr const char* kUsage =
     "                      unsigned, tampered or wrongkey (the installer's\n"
     "                      signature missing, bytes changed, another key),\n"
     "                      lag (250 ms before each answer);\n"
-    "                      with :PATHPREFIX only for paths starting with it\n"
+    "                      with :PATHPREFIX only for paths starting with it,\n"
+    "                      with :PATH$ for that path only\n"
     "  --quiet             do not log requests\n";
 
 int usageError(const std::string& message) {
