@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The smallest Qt Widgets program with a window: the floor against which the
 // player's start-up time and memory are read.
 

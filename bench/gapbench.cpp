@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the gap between two songs through the real main window and libmpv
 // against a local demo portal: a list of songs of 2.3 to 3.7 s, none a whole
 // number of seconds, played from the first. For each song the gap runs from

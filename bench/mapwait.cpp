@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts a program and reports how long it takes until one of its top-level
 // windows is mapped on the X server with a title containing a given text.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The floor for bench/play: the mpv command-line player playing the same songs
 // from the same demo portal, driven through its JSON IPC socket.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times playing a song through the real main window and libmpv against a
 // local demo portal: from pressing "Play" until the player reports playing
 // and until the position advances, and the CPU and memory the player uses

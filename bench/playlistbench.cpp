@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times loading and showing a large own playlist and moving one of its
 // entries, through the real main window. Prints one Markdown table.
 #include "benchinstall.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the search through the real main window against a local demo portal,
 // and the list page scan on its own. Prints one Markdown table.
 #include "benchinstall.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The installer's signature check on a 50 MB installer: what it adds at the
 // end of the download (prehashed, checked as the bytes arrive, and legacy,
 // checked at the end), what the hashing costs along the way, and the minisign

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts a program and reports how long it takes until weston shows one of
 // its top-level windows with a title containing a given text: the first
 // commit of a buffer to that window's surface, as weston's timeline debug

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Run by `cmake --install` after the fixed files are in place (see
 # InstallLayout.cmake). Honours DESTDIR: files go to $DESTDIR/PREFIX, while
 # the desktop entry names PREFIX, where the files will finally live.

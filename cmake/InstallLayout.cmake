@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `cmake --install BUILD --prefix DIR` lays out the portable installation in
 # DIR: the executable and, beside it, everything it reads and writes. Files a
 # user (or the demo portal) may have changed are installed only when missing:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's search: options, the search driver and the list page scan.
 #include "boundary.h"
 #include "form1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's share of desktop integration: opening the settings
 // window, the global hotkeys and the tray icon.
 #include "atoms.h"

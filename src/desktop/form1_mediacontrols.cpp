@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's share of the desktop's media controls: what they show
 // and the buttons their commands press.
 #include "form1.h"

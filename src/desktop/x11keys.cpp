@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "x11keys.h"
 
 // Only the keysym numbers are taken from the X11 headers (header-only, no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The hotkeys' keys as the desktop names them: X11 keysyms and modifier masks

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's information entries: the "Help" menu and the credit link.
 #include "aboutbox.h"
 #include "boundary.h"

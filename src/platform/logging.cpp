@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "logging.h"
 
 // Every line is a debug line: nothing shows unless a rule switches it on.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // HTML character references in titles cut from the portal's pages.
 #include "textfile.h"
 

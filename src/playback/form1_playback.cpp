@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's play control, position tick, seek and volume, song page,
 // song download and radio.
 #include "boundary.h"

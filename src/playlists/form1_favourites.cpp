@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's share of the favourites: the fetch of a portal user's
 // favourites page, the scan into the favourites lists, and the menu entries.
 #include "favouritesscan.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's own playlists: the store, the play modes, editing, import
 // and export.
 #include "boundary.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's share of the updates: the indicators of the start-up
 // check in the bottom strip.
 #include "boundary.h"

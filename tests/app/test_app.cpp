@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "atoms.h"
 #include "boundary.h"
 #include "clicklabel.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A stand-in desktop behind the real xdg-desktop-portal frontend.
 
 It implements org.freedesktop.impl.portal.GlobalShortcuts, as a desktop's own

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A stand-in org.kde.StatusNotifierWatcher for the tray tests.
 
 It keeps the items that register, drops those whose bus name goes away, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The MPRIS media controls, driven over a private session bus (the test runs
 // under dbus-run-session) by a second connection, as a desktop would.
 #include "fakemediaplayer.h"

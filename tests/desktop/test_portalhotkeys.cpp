@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The global hotkeys of a Wayland session, through the real xdg-desktop-portal
 // frontend and a stand-in desktop behind it (portal_backend.py), on the
 // private session bus the test runs on (dbus-run-session).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tray icon on real tray hosts, under a private Xvfb and a private session
 // bus (the test runs under dbus-run-session). The StatusNotifier watcher is a
 // stand-in process of its own: Qt asks it synchronously, so a watcher on the

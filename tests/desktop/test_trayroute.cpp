@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where Qt puts the tray icon and whether a host shows it, from the facts Qt
 // reads (widget-free).
 #include "trayhosts.h"

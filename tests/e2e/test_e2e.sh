@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end test: the installed player, driven from outside as a person
 # would drive it. It lays out a portable installation with `cmake --install`,
 # starts the demo portal and a private Xvfb (no window manager), runs the real

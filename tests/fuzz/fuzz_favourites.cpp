@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The favourites page scan on arbitrary page bytes, read as the player reads
 // the downloaded page (text::fromBytes), and the login name rule on the
 // input's lines as typed text.

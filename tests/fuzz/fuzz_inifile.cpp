@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // settings.ini as found on disk: arbitrary bytes are read through IniFile
 // for sections and keys named in the input, then written on a copy and read
 // back.

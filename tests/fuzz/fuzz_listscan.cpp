@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list page scan on arbitrary page bytes, read as the player reads a
 // downloaded page (text::fromBytes).
 #include "fuzzcheck.h"

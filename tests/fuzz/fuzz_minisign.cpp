@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The installer's signature file, checked against a fixed key and file: no
 // input other than the maker's own signatures may pass, and whatever parses
 // reads back from its own text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Playlist texts: the input up to its first zero byte is a playlist file as
 // the player reads it (text::fromBytes); the bytes after it choose the
 // entries to edit, an entry to add and a playlist name.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Titles as the lists show them: a page's bytes read as the player reads
 // them, decoded for display, and their HTML character references decoded.
 #include "fuzzcheck.h"

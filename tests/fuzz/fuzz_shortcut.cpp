@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hotkey text as settings.ini holds it (UTF-8), and the shortcut values
 // and key combinations the input's first bytes make.
 #include "fuzzcheck.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build tree with `cmake --install` and checks the portable
 # installation file by file, then that a second install keeps what the user
 # changed, that DESTDIR stages without touching the prefix, that odd folder

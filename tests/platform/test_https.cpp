@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole player against a portal that speaks https only, with a
 // certificate from an authority made for the test: every address in
 // servers.ini starts with "https://". Trusted, it all works; not trusted, the

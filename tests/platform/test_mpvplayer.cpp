@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The media player: the libmpv player against the local demo portal (headless,
 // ao=null), the length format, and the scripted fake the handler tests use.
 #include "catalogue.h"

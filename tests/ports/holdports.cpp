@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // qv-holdports: another program holding TCP ports while the test suite runs,
 // so that no test can depend on ports fixed in advance.
 //

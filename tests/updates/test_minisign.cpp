@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The installer's signature check, against signatures made by the minisign
 // tool: fixtures in minisign/ (a throw-away key pair) and, where the tool is
 // installed, signatures it makes during the test.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player on a real Wayland compositor: weston's headless backend, started
 // by this test with a private runtime directory. weston has no input devices
 // there, so clicks are delivered by Qt Test inside the process; what the

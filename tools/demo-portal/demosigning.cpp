@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "demosigning.h"
 
 #include "demokey.h" // generated from demo-update-key.pub and .sec

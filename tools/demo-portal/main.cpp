@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // demo-portal: runs the local demo portal until SIGINT or SIGTERM.
 #include "demoportal.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the installation's generated files into a directory at build time:
 // "servers.ini" with the built-in server addresses and the icon "qvplayer.png".
 // Both come from the program's own code, so they cannot drift from it.
