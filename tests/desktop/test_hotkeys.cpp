@@ -5,6 +5,7 @@
 #include "messagerecorder.h"
 #include "program.h"
 #include "testinstall.h"
+#include "testxvfb.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -44,44 +45,6 @@ constexpr std::uint16_t kCtrlAltMask = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;
 // Xvfb's keyboard map puts NumLock on Mod2.
 constexpr std::uint16_t kLockVariants[] = {0, XCB_MOD_MASK_2, XCB_MOD_MASK_LOCK,
                                            XCB_MOD_MASK_2 | XCB_MOD_MASK_LOCK};
-
-// A private X server, so the grabs never touch the desktop the tests run on.
-// It dies with this process even when the process is killed.
-struct Xvfb {
-    Xvfb() {
-        int fds[2];
-        if (pipe(fds) != 0)
-            return;
-        const std::string writeEnd = std::to_string(fds[1]);
-        pid = fork();
-        if (pid == 0) {
-            prctl(PR_SET_PDEATHSIG, SIGTERM);
-            const int null = open("/dev/null", O_WRONLY);
-            dup2(null, STDOUT_FILENO);
-            dup2(null, STDERR_FILENO);
-            execlp("Xvfb", "Xvfb", "-displayfd", writeEnd.c_str(), "-nolisten", "tcp", nullptr);
-            _exit(127);
-        }
-        close(fds[1]);
-        // Xvfb picks a free display and writes its number once it accepts clients.
-        pollfd p{fds[0], POLLIN, 0};
-        std::string number;
-        for (char c = 0;
-             pid > 0 && poll(&p, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n';)
-            number += c;
-        close(fds[0]);
-        if (!number.empty())
-            display = std::string(":").append(number);
-    }
-    ~Xvfb() {
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-    pid_t pid = -1;
-    std::string display;
-};
 
 std::atomic<int> xErrors = 0;
 QtMessageHandler testLogHandler = nullptr;
@@ -339,7 +302,7 @@ int main(int argc, char** argv) {
         TestHotkeysOffscreen test;
         return QTest::qExec(&test);
     }
-    std::optional<Xvfb> xvfb;
+    std::optional<TestXvfb> xvfb;
     if (!QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
         xvfb.emplace();
     if (xvfb && xvfb->display.empty())
