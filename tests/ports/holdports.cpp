@@ -24,6 +24,7 @@
 #include <poll.h>
 #include <string>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -145,10 +146,19 @@ int stop(const std::string& pidFile) {
                               std::istreambuf_iterator<char>());
     if (command.find("qv-holdports") == std::string::npos)
         return 0; // it ended already (at its time limit); the id may be another's now
+    // Not this process's child, so no waitpid: its pidfd becomes readable
+    // once it has ended. Opened before the signal, so the id cannot be reused
+    // in between.
+    // Through syscall(): glibc 2.36's <sys/pidfd.h> declares pidfd_open
+    // without C linkage.
+    const int process = int(syscall(SYS_pidfd_open, pid, 0));
+    if (process < 0)
+        return 0; // it has ended meanwhile
     kill(pid, SIGTERM);
-    for (int i = 0; i < 100 && kill(pid, 0) == 0; ++i)
-        usleep(50 * 1000);
-    return kill(pid, 0) == 0 ? 1 : 0;
+    pollfd ended{process, POLLIN, 0};
+    const bool gone = poll(&ended, 1, 5000) == 1;
+    close(process);
+    return gone ? 0 : 1;
 }
 
 } // namespace
