@@ -162,10 +162,12 @@ public:
     static constexpr int kReconnectAttempts = 5;
 
     // ---- Playlist store ----
-    void Button8Click();  // read the names from "playlists.ini"
-    void Button10Click(); // write the names to "playlists.ini"
-    void Button5Click();  // load the current playlist
-    void Button7Click();  // save the current playlist
+    // The window's hidden buttons, never shown: each is the one entry point
+    // of a store operation that the other handlers press, as they press Play.
+    void Button8Click();  // "Load Playlists": read the names from "playlists.ini"
+    void Button10Click(); // "Save Playlists": write the names to "playlists.ini"
+    void Button5Click();  // "WICHTIG!": load the current playlist
+    void Button7Click();  // "Save specific playlist": save the current playlist
 
     // ---- Play modes ----
     void sButton2Click(); // Normal
@@ -233,7 +235,8 @@ public:
     void sBitBtn10Click(); // "Updates deactivated"
 
     // ---- Global hotkeys ----
-    // Registers the ticked rows of the settings window's hotkey page.
+    // "Register Shortcut", a hidden button: the one entry point the settings
+    // window presses to register the ticked rows of its hotkey page.
     void Button13Click();
     // A claimed combination was pressed: modifiers Shift 4, Ctrl 2, Alt 1
     // and the virtual-key code. Every row whose field holds it acts.

@@ -34,7 +34,7 @@ public:
 
     void FormShow();
     void Timer1Timer();
-    void Button3Click(); // the download
+    void Button3Click(); // the download: a hidden button, the one entry point Timer1 presses
     void Button2Click(); // Install
     void Button1Click(); // Cancel
     void FormClose();

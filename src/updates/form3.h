@@ -24,6 +24,8 @@ public:
 
     // Shows the splash and runs the check.
     void FormCreate();
+    // The splash's two steps sit behind hidden buttons, never shown, so each
+    // step has one entry point of its own.
     // The check: fetches the server's changelog and version marker, then
     // compares. It gives up on the server after kCheckLimitMs in all.
     void Button1Click();
