@@ -46,7 +46,7 @@ QVariant plain(const QVariant& value) {
 
 } // namespace
 
-class TestMediaControls : public QObject {
+class TestMediaControls : public ProgramTest {
     Q_OBJECT
 
 public slots:
@@ -61,9 +61,6 @@ public slots:
 private:
     QDBusConnection client_ =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("desktop"));
-    std::unique_ptr<TestInstall> install_;
-    std::unique_ptr<qv::MessageRecorder> messages_;
-    std::unique_ptr<Form1> form1_;
     FakeMediaPlayer* player_ = nullptr;
     QList<QPair<QString, QVariant>> changes_;
 
@@ -135,11 +132,7 @@ private slots:
         changes_.clear();
     }
 
-    void cleanup() {
-        form1_.reset();
-        messages_.reset();
-        install_.reset();
-    }
+    void cleanup() { endProgram(); }
 
     void showsTheSongPlaying() {
         QVERIFY(client_.interface()->isServiceRegistered(MediaControls::kServiceName));

@@ -11,6 +11,7 @@
 #include "program.h"
 #include "secondarywindows.h"
 #include "testinstall.h"
+#include "testprogram.h"
 
 #include <QCheckBox>
 #include <QDBusConnectionInterface>
@@ -140,13 +141,10 @@ QString link(int n) {
 
 } // namespace
 
-class TestPortalHotkeys : public QObject {
+class TestPortalHotkeys : public ProgramTest {
     Q_OBJECT
 
-    std::unique_ptr<TestInstall> install_;
-    std::unique_ptr<qv::MessageRecorder> messages_;
     std::unique_ptr<PortalDesktop> desktop_; // outlives the player, which closes its session
-    std::unique_ptr<Form1> form1_;
     FakeMediaPlayer* player_ = nullptr;
 
     const PortalDesktop&
@@ -185,8 +183,7 @@ private slots:
     void cleanup() {
         form1_.reset();
         desktop_.reset();
-        messages_.reset();
-        install_.reset();
+        endProgram();
     }
 
     // The ticked rows go to the desktop as one set, named and described as

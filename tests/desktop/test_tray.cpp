@@ -10,6 +10,7 @@
 #include "messagerecorder.h"
 #include "program.h"
 #include "testinstall.h"
+#include "testprogram.h"
 #include "testxvfb.h"
 #include "trayhosts.h"
 
@@ -127,15 +128,12 @@ bool xdotool(const QStringList& arguments) {
 
 } // namespace
 
-class TestTray : public QObject {
+class TestTray : public ProgramTest {
     Q_OBJECT
 
     // What a desktop's tray host uses to reach the item.
     QDBusConnection desktop_ =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("desktop"));
-    std::unique_ptr<TestInstall> install_;
-    std::unique_ptr<qv::MessageRecorder> messages_;
-    std::unique_ptr<Form1> form1_;
 
     void start(const QStringList& general) {
         install_->writeSettings(QStringList{"[General]", "Reportstarts=0"} + general);
@@ -208,11 +206,7 @@ private slots:
         messages_ = std::make_unique<qv::MessageRecorder>();
     }
 
-    void cleanup() {
-        form1_.reset();
-        messages_.reset();
-        install_.reset();
-    }
+    void cleanup() { endProgram(); }
 
     void statusNotifierItem() {
         Watcher watcher;

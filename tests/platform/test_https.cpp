@@ -15,6 +15,7 @@
 #include "shell.h"
 #include "testinstall.h"
 #include "testportal.h"
+#include "testprogram.h"
 #include "testtls.h"
 #include "webtransfer.h"
 
@@ -26,6 +27,8 @@
 #include <QPushButton>
 #include <QSslConfiguration>
 #include <QTest>
+
+#include <optional>
 
 using qv::Form1;
 using qv::MpvPlayer;
@@ -51,17 +54,13 @@ void keepNetLog(QtMsgType type, const QMessageLogContext& context, const QString
 
 } // namespace
 
-class TestHttps : public QObject {
+class TestHttps : public ProgramTest {
     Q_OBJECT
 
     TestCertificates certificates_{{QStringLiteral("127.0.0.1"), kRadioAddress}};
     QSslConfiguration systemTls_ = QSslConfiguration::defaultConfiguration();
     std::unique_ptr<demo::Portal> portal_;
-    std::unique_ptr<TestInstall> install_;
-    std::unique_ptr<qv::MessageRecorder> messages_;
-    std::unique_ptr<Form1> form1_;
-    QStringList opened_;
-    qv::shell::Opener previousOpener_;
+    std::optional<OpenRecorder> opener_;
 
     // A new portal each time, on a new port: no connection the last test
     // verified can be taken up again.
@@ -118,20 +117,14 @@ private slots:
     void init() {
         messages_ = std::make_unique<qv::MessageRecorder>();
         qv::WebTransfer::setOnlineOverride(true);
-        opened_.clear();
-        previousOpener_ = qv::shell::setOpener([this](const QUrl& url) {
-            opened_ << url.toString();
-            return true;
-        });
+        opener_.emplace();
         const QMutexLocker lock(&logMutex);
         netLog.clear();
     }
     void cleanup() {
-        form1_.reset();
-        install_.reset();
+        endProgram();
         portal_.reset();
-        messages_.reset();
-        qv::shell::setOpener(previousOpener_);
+        opener_.reset();
         qv::WebTransfer::setOnlineOverride(std::nullopt);
         QSslConfiguration::setDefaultConfiguration(systemTls_);
     }

@@ -45,14 +45,11 @@ QStringList rowsOf(const QListWidget& list) {
 
 } // namespace
 
-class TestFavourites : public QObject {
+class TestFavourites : public ProgramTest {
     Q_OBJECT
 
 private:
     demo::Portal portal_{portalWithoutRadio()};
-    std::unique_ptr<TestInstall> install_;
-    std::unique_ptr<qv::MessageRecorder> messages_;
-    std::unique_ptr<Form1> form1_;
 
     qv::Form14& login() { return *form1_->windows.form14; }
     QByteArray settings() const { return readAll(install_->path("settings.ini")); }
@@ -92,11 +89,7 @@ private slots:
         form1_ = startWithFakePlayer();
     }
 
-    void cleanup() {
-        form1_.reset();
-        messages_.reset();
-        install_.reset();
-    }
+    void cleanup() { endProgram(); }
 
     void scanCutsItemsVerbatim() {
         const QString before = item("/listen/1/", "Decoy");

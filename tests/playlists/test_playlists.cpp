@@ -9,6 +9,7 @@
 #include "program.h"
 #include "secondarywindows.h"
 #include "testinstall.h"
+#include "testprogram.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -46,13 +47,10 @@ QStringList itemsOf(const QComboBox& box) {
 
 } // namespace
 
-class TestPlaylists : public QObject {
+class TestPlaylists : public ProgramTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestInstall> install_;
-    std::unique_ptr<qv::MessageRecorder> messages_;
-    std::unique_ptr<Form1> form1_;
     qv::FakeMediaPlayer* player_ = nullptr;
     std::optional<QString> chosenFile_; // what the next file dialog answers
 
@@ -116,9 +114,7 @@ private slots:
 
     void cleanup() {
         qv::FileDialog::setScript({});
-        form1_.reset();
-        messages_.reset();
-        install_.reset();
+        endProgram();
     }
 
     // The file format: pairs up to the first empty title, the rest kept by every edit.

@@ -30,14 +30,11 @@ using qv::Form1;
 // crash (the sanitizer build runs this too) and writes no half file. Once the
 // application has quit, no later event loop runs in the process, so ctest runs
 // each case in a process of its own.
-class TestClosing : public QObject {
+class TestClosing : public ProgramTest {
     Q_OBJECT
 
 private:
     demo::Portal portal_{portalWithoutRadio()};
-    std::unique_ptr<TestInstall> install_;
-    std::unique_ptr<qv::MessageRecorder> messages_;
-    std::unique_ptr<Form1> form1_;
 
     // Runs the command and closes the window once its request (the path or one
     // below it) has reached the portal, which holds it; then checks that the
@@ -81,11 +78,7 @@ private slots:
         form1_->windows.form10->paintPauseMs = 10;
     }
 
-    void cleanup() {
-        form1_.reset();
-        messages_.reset();
-        install_.reset();
-    }
+    void cleanup() { endProgram(); }
 
     void search() {
         form1_->ComboBox1->setEditText(QStringLiteral("Jazz"));

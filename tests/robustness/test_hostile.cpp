@@ -26,14 +26,11 @@ using qv::WebTransfer;
 // A portal that misbehaves in every way it can: the search and the
 // favourites fetch end with a clear error or the partial result, the window
 // keeps answering meanwhile, and nothing stored is lost.
-class TestHostile : public QObject {
+class TestHostile : public ProgramTest {
     Q_OBJECT
 
 private:
     demo::Portal portal_{portalWithoutRadio()};
-    std::unique_ptr<TestInstall> install_;
-    std::unique_ptr<qv::MessageRecorder> messages_;
-    std::unique_ptr<Form1> form1_;
 
     QString pageError(const char* path) const {
         return "Error downloading URL: " + QString::fromStdString(portal_.baseUrl()) + path;
@@ -63,9 +60,7 @@ private slots:
     }
 
     void cleanup() {
-        form1_.reset();
-        messages_.reset();
-        install_.reset();
+        endProgram();
         portal_.setFaults({});
     }
 

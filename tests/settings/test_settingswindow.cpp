@@ -7,6 +7,7 @@
 #include "secondarywindows.h"
 #include "skinengine.h"
 #include "testinstall.h"
+#include "testprogram.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -38,13 +39,10 @@ constexpr qv::shortcut::Value kCtrlAltP = 0x4000 | 0x8000 | 0x50;
 
 } // namespace
 
-class TestSettingsWindow : public QObject {
+class TestSettingsWindow : public ProgramTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestInstall> install_;
-    std::unique_ptr<qv::MessageRecorder> messages_;
-    std::unique_ptr<Form1> form1_;
     RecordingHotkeys* hotkeys_ = nullptr;
 
     Form11& settings() { return *form1_->windows.form11; }
@@ -68,11 +66,7 @@ private slots:
         messages_ = std::make_unique<qv::MessageRecorder>();
     }
 
-    void cleanup() {
-        form1_.reset();
-        messages_.reset();
-        install_.reset();
-    }
+    void cleanup() { endProgram(); }
 
     void applyWritesEverythingInOrder() {
         start();

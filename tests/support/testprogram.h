@@ -3,8 +3,14 @@
 
 #include "fakemediaplayer.h"
 #include "form1.h"
+#include "messagerecorder.h"
 #include "program.h"
+#include "shell.h"
 #include "testinstall.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QUrl>
 
 #include <memory>
 
@@ -26,3 +32,38 @@ inline std::unique_ptr<qv::Form1> startWithFakePlayer(qv::FakeMediaPlayer** play
         *player = fake.get();
     return qv::startProgram(std::move(fake), qv::UpdateCheck::Skip);
 }
+
+// What a test of the running program keeps between init() and cleanup(): its
+// installation, the message recorder and the main window.
+class ProgramTest : public QObject {
+protected:
+    std::unique_ptr<TestInstall> install_;
+    std::unique_ptr<qv::MessageRecorder> messages_;
+    std::unique_ptr<qv::Form1> form1_;
+
+    // In the reverse order of their making: the window may still show a
+    // message or write into the installation while it closes.
+    void endProgram() {
+        form1_.reset();
+        messages_.reset();
+        install_.reset();
+    }
+};
+
+// Takes what the program hands to the desktop's "open" while it lives.
+class OpenRecorder {
+public:
+    OpenRecorder()
+        : previous_(qv::shell::setOpener([this](const QUrl& url) {
+              opened << url.toString();
+              return true;
+          })) {}
+    ~OpenRecorder() { qv::shell::setOpener(previous_); }
+    OpenRecorder(const OpenRecorder&) = delete;
+    OpenRecorder& operator=(const OpenRecorder&) = delete;
+
+    QStringList opened;
+
+private:
+    qv::shell::Opener previous_;
+};

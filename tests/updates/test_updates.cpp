@@ -11,6 +11,7 @@
 #include "testinstall.h"
 #include "testloop.h"
 #include "testportal.h"
+#include "testprogram.h"
 #include "webtransfer.h"
 
 #include <QAction>
@@ -22,6 +23,8 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
+
+#include <optional>
 
 using qv::Form1;
 
@@ -46,17 +49,13 @@ const QByteArray kNewest = "1.37\r\n"; // the demo portal's marker
 
 } // namespace
 
-class TestUpdates : public QObject {
+class TestUpdates : public ProgramTest {
     Q_OBJECT
 
 private:
     demo::Portal portal_{portalWithoutRadio()};
-    std::unique_ptr<TestInstall> install_;
-    std::unique_ptr<qv::MessageRecorder> messages_;
-    std::unique_ptr<Form1> form1_;
     CloseCatcher closing_;
-    QStringList opened_;
-    qv::shell::Opener previousOpener_;
+    std::optional<OpenRecorder> opener_;
 
     QString file(const QString& relative) const { return install_->path(relative); }
 
@@ -102,19 +101,13 @@ private slots:
         messages_ = std::make_unique<qv::MessageRecorder>();
         qv::WebTransfer::setOnlineOverride(true); // whatever the machine's network manager says
         closing_.asked = false;
-        opened_.clear();
-        previousOpener_ = qv::shell::setOpener([this](const QUrl& url) {
-            opened_ << url.toString();
-            return true;
-        });
+        opener_.emplace();
     }
 
     void cleanup() {
         qv::WebTransfer::setOnlineOverride(std::nullopt);
-        qv::shell::setOpener(previousOpener_);
-        form1_.reset();
-        messages_.reset();
-        install_.reset();
+        opener_.reset();
+        endProgram();
         portal_.setFaults({});
     }
 
@@ -222,13 +215,13 @@ private slots:
             QString::fromStdString(portal_.baseUrl()) + "/radioplayer/update.exe", file("copy")));
         QCOMPARE(installer, readAll(file("copy")));
         QCOMPARE(installer.size(), 300 * 1024);
-        QVERIFY(opened_.isEmpty());
+        QVERIFY(opener_->opened.isEmpty());
 
         if (byTitleBar)
             manager.close();
         else
             QTest::mouseClick(manager.Button2, Qt::LeftButton);
-        QCOMPARE(opened_, QStringList{QUrl::fromLocalFile(file("update.exe")).toString()});
+        QCOMPARE(opener_->opened, QStringList{QUrl::fromLocalFile(file("update.exe")).toString()});
         QVERIFY(closing_.asked);
         QCOMPARE(messages_->texts(), QStringList());
     }
@@ -263,7 +256,7 @@ private slots:
 
         manager.close();
         QCOMPARE(messages_->texts().last(), QStringLiteral("Update not completed yet"));
-        QVERIFY(opened_.isEmpty() && !closing_.asked && form1_->isEnabled());
+        QVERIFY(opener_->opened.isEmpty() && !closing_.asked && form1_->isEnabled());
     }
 
     // Only an installer signed with an update key counts: anything else is
@@ -305,7 +298,7 @@ private slots:
 
         manager.close();
         QCOMPARE(messages_->texts().last(), QStringLiteral("Update not completed yet"));
-        QVERIFY(opened_.isEmpty() && !closing_.asked && form1_->isEnabled());
+        QVERIFY(opener_->opened.isEmpty() && !closing_.asked && form1_->isEnabled());
     }
 
     // The demo portal's signature is one the minisign tool accepts.
@@ -350,7 +343,7 @@ private slots:
                                                   "Update not completed yet"}));
         QVERIFY(form1_->isVisible() && form1_->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(manager.downloadComplete(), 15000);
-        QVERIFY(opened_.isEmpty() && !closing_.asked);
+        QVERIFY(opener_->opened.isEmpty() && !closing_.asked);
     }
 
     void notifierAndChangelog() {
@@ -395,9 +388,9 @@ private slots:
         form1_->Contact1Click();
         QTest::mouseClick(form1_->sLabelFX2, Qt::LeftButton);
         const QString maker = QString::fromStdString(base + "/listen/maker/");
-        QCOMPARE(opened_, (QStringList{maker, maker, "mailto:support@halvane.example",
-                                       "mailto:contact@halvane.example",
-                                       QString::fromStdString(base + "/halvane/")}));
+        QCOMPARE(opener_->opened, (QStringList{maker, maker, "mailto:support@halvane.example",
+                                               "mailto:contact@halvane.example",
+                                               QString::fromStdString(base + "/halvane/")}));
         QTest::mouseClick(about.OKButton, Qt::LeftButton);
         QVERIFY(!about.isVisible());
 
@@ -420,7 +413,7 @@ private slots:
         form1_->removeEventFilter(&closing_);
         QTimer::singleShot(0, form1_->Close1, &QAction::trigger);
         QCOMPARE(runEventLoop(10000), 0);
-        QVERIFY(opened_.isEmpty());
+        QVERIFY(opener_->opened.isEmpty());
         QCOMPARE(messages_->texts(), QStringList());
     }
 };
