@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
         if (reportedAt[playing] >= 0)
             return;
         if (player.url() != urls[qsizetype(playing)] ||
-            (player.playState() == qv::MediaPlayer::Stopped &&
+            (player.playState() == qv::MediaPlayer::PlayState::Stopped &&
              player.status() == QLatin1String("Media ended")))
             reportedAt[playing] = clock.nsecsElapsed() / 1e6;
     });

@@ -191,7 +191,7 @@ int main(int argc, char** argv) {
     }
     const double cpu = 100 * (cpuSeconds() - cpuBefore) / (wall.nsecsElapsed() / 1e9);
     const double rss = residentMb();
-    const bool stillPlaying = player.playState() == qv::MediaPlayer::Playing;
+    const bool stillPlaying = player.playState() == qv::MediaPlayer::PlayState::Playing;
     const bool portalIdle = (external && portalLog.isEmpty()) || requestCount() == requests;
     if (!quiet.records.isEmpty()) {
         std::fprintf(stderr, "play: the player said: %s\n", qPrintable(quiet.records.first().text));

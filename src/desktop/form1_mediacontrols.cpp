@@ -21,9 +21,9 @@ public:
     MediaState state() const override {
         const MediaPlayer& player = *f.WindowsMediaPlayer1;
         MediaState s;
-        if (player.playState() == MediaPlayer::Playing)
+        if (player.playState() == MediaPlayer::PlayState::Playing)
             s.playbackStatus = QStringLiteral("Playing");
-        else if (player.playState() == MediaPlayer::Paused)
+        else if (player.playState() == MediaPlayer::PlayState::Paused)
             s.playbackStatus = QStringLiteral("Paused");
         s.url = player.url();
         // A song keeps its row's title; the radio names its current track.
@@ -42,13 +42,14 @@ public:
     void play() override {
         if (!f.sBitBtn11->isHidden())
             f.sBitBtn11Click();
-        else if (f.WindowsMediaPlayer1->playState() != MediaPlayer::Playing)
+        else if (f.WindowsMediaPlayer1->playState() != MediaPlayer::PlayState::Playing)
             f.sBitBtn3Click();
     }
     // Only a playing song is paused: "Pause" with nothing played would
     // answer with a message box.
     void pause() override {
-        if (!f.sBitBtn4->isHidden() && f.WindowsMediaPlayer1->playState() == MediaPlayer::Playing)
+        if (!f.sBitBtn4->isHidden() &&
+            f.WindowsMediaPlayer1->playState() == MediaPlayer::PlayState::Playing)
             f.sBitBtn4Click();
     }
     void next() override { f.sBitBtn1Click(); }

@@ -12,7 +12,12 @@ namespace qv {
 class MediaPlayer : public QObject {
     Q_OBJECT
 public:
-    enum PlayState { Undefined = 0, Stopped = 1, Paused = 2, Playing = 3 };
+    // The numbers are the ones the design gives the player's states.
+    enum class PlayState { Undefined = 0, Stopped = 1, Paused = 2, Playing = 3 };
+    Q_ENUM(PlayState)
+    // Why the player stopped; None while a media is open or before any.
+    enum class Stop { None, Ended, Failed, Other };
+    Q_ENUM(Stop)
 
     using QObject::QObject;
 
@@ -20,19 +25,18 @@ public:
     virtual void setUrl(const QString& url) = 0;
     virtual QString url() const = 0;
 
-    // 0 before anything was opened, 1 stopped or ended, 2 paused, 3 playing.
-    virtual int playState() const = 0;
-    // "Opening...", "Buffering...", "Playing", "Paused", "Stopped",
-    // "Media ended", or an error text beginning with "Error".
+    // Undefined before anything was opened, Stopped when stopped or ended.
+    virtual PlayState playState() const = 0;
+    virtual Stop stopReason() const = 0;
+    // For the now-playing line only: "Opening...", "Buffering...", "Playing",
+    // "Paused", "Stopped", "Media ended", or an error text.
     virtual QString status() const = 0;
     // Stopped by an error rather than at the media's end.
     bool failed() const {
-        return playState() == Stopped && status().startsWith(QLatin1String("Error"));
+        return playState() == PlayState::Stopped && stopReason() == Stop::Failed;
     }
     // Stopped at the media's end.
-    bool ended() const {
-        return playState() == Stopped && status() == QLatin1String("Media ended");
-    }
+    bool ended() const { return playState() == PlayState::Stopped && stopReason() == Stop::Ended; }
 
     virtual void play() = 0;  // continues a paused song
     virtual void pause() = 0; // holds the song at its position

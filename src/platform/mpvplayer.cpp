@@ -280,22 +280,23 @@ struct MpvPlayer::Engine {
         case MPV_END_FILE_REASON_QUIT:
             return;
         case MPV_END_FILE_REASON_EOF:
-            finish(QStringLiteral("Media ended"));
+            finish(Stop::Ended, QStringLiteral("Media ended"));
             return;
         case MPV_END_FILE_REASON_ERROR:
-            finish(
-                QStringLiteral("Error: %1")
-                    .arg(end.error < 0 ? errorText(end.error) : QStringLiteral("playback failed")));
+            finish(Stop::Failed, QStringLiteral("Error: %1")
+                                     .arg(end.error < 0 ? errorText(end.error)
+                                                        : QStringLiteral("playback failed")));
             return;
         default:
-            finish(QStringLiteral("Stopped"));
+            finish(Stop::Other, QStringLiteral("Stopped"));
             return;
         }
     }
 
-    void finish(const QString& text) {
+    void finish(Stop reason, const QString& text) {
         phase = Phase::Ended;
-        playState = Stopped;
+        playState = PlayState::Stopped;
+        stopReason = reason;
         setStatus(text);
     }
 
@@ -384,7 +385,7 @@ struct MpvPlayer::Engine {
             return;
         awaitingEntry = false;
         if (event.error < 0) {
-            finish(QStringLiteral("Error: %1").arg(errorText(event.error)));
+            finish(Stop::Failed, QStringLiteral("Error: %1").arg(errorText(event.error)));
             return;
         }
         entry = lastEntry = entryId(static_cast<const mpv_event_command*>(event.data)->result);
@@ -424,7 +425,8 @@ struct MpvPlayer::Engine {
 
         url = address;
         paused = false;
-        playState = Playing;
+        playState = PlayState::Playing;
+        stopReason = Stop::None;
         beginEntry();
         setStatus(QStringLiteral("Opening..."));
     }
@@ -449,7 +451,7 @@ struct MpvPlayer::Engine {
               pause ? QStringLiteral("The media player could not pause")
                     : QStringLiteral("The media player could not play"));
         paused = pause;
-        playState = pause ? Paused : Playing;
+        playState = pause ? PlayState::Paused : PlayState::Playing;
         setStatus(activeStatus());
     }
 
@@ -466,7 +468,8 @@ struct MpvPlayer::Engine {
 
     QString url;
     QString status;
-    int playState = Undefined;
+    PlayState playState = PlayState::Undefined;
+    Stop stopReason = Stop::None;
     Phase phase = Phase::Idle;
     int64_t entry = -1;         // libmpv's playlist entry of our address
     int64_t lastEntry = -1;     // the last entry a playlist address was replaced with
@@ -500,8 +503,12 @@ QString MpvPlayer::url() const {
     return engine_->url;
 }
 
-int MpvPlayer::playState() const {
+MediaPlayer::PlayState MpvPlayer::playState() const {
     return engine_->playState;
+}
+
+MediaPlayer::Stop MpvPlayer::stopReason() const {
+    return engine_->stopReason;
 }
 
 QString MpvPlayer::status() const {

@@ -23,7 +23,8 @@ public:
 
     void setUrl(const QString& url) override;
     QString url() const override;
-    int playState() const override;
+    PlayState playState() const override;
+    Stop stopReason() const override;
     QString status() const override;
     void play() override;
     void pause() override;

@@ -173,7 +173,7 @@ void Form1::play() {
 
 void Form1::sBitBtn4Click() {
     guardedOnce(playControlBusy_, [&] {
-        if (WindowsMediaPlayer1->playState() == MediaPlayer::Undefined) {
+        if (WindowsMediaPlayer1->playState() == MediaPlayer::PlayState::Undefined) {
             messages::plain(QStringLiteral("Please play a song first"));
             return;
         }
@@ -218,7 +218,8 @@ void Form1::WindowsMediaPlayer1CurrentItemChange() {
 
 void Form1::WindowsMediaPlayer1StatusChange() {
     Label9->setText(WindowsMediaPlayer1->status());
-    if (!radioUrl_.isEmpty() && WindowsMediaPlayer1->playState() == MediaPlayer::Stopped &&
+    if (!radioUrl_.isEmpty() &&
+        WindowsMediaPlayer1->playState() == MediaPlayer::PlayState::Stopped &&
         WindowsMediaPlayer1->url() == radioUrl_ && !radioReopen_->isActive())
         radioBrokeOff();
     // A song that has played to its end goes on at once rather than at the
@@ -283,7 +284,7 @@ void Form1::Timer2Timer() {
 
 // The tick's last step: once the player has stopped, the next song.
 void Form1::goOnAtEnd() {
-    if (WindowsMediaPlayer1->playState() != MediaPlayer::Stopped) {
+    if (WindowsMediaPlayer1->playState() != MediaPlayer::PlayState::Stopped) {
         failedInARow_ = 0;
         return;
     }
@@ -317,7 +318,7 @@ void Form1::stepVolume(int step) {
 
 void Form1::sGauge2MouseDown(int x) {
     guarded([&] {
-        if (WindowsMediaPlayer1->playState() == MediaPlayer::Undefined)
+        if (WindowsMediaPlayer1->playState() == MediaPlayer::PlayState::Undefined)
             return;
         positionDrag = true;
         seekTo(x);
@@ -328,7 +329,7 @@ void Form1::sGauge2MouseMove(int x) {
     if (!positionDrag)
         return;
     guarded([&] {
-        if (WindowsMediaPlayer1->playState() != MediaPlayer::Undefined)
+        if (WindowsMediaPlayer1->playState() != MediaPlayer::PlayState::Undefined)
             seekTo(x);
     });
 }
@@ -345,7 +346,7 @@ void Form1::seekTo(int x) {
 
 void Form1::seekToSeconds(double seconds) {
     guarded([&] {
-        if (WindowsMediaPlayer1->playState() == MediaPlayer::Undefined)
+        if (WindowsMediaPlayer1->playState() == MediaPlayer::PlayState::Undefined)
             return;
         if (const auto percent =
                 playback::positionPercent(seconds, WindowsMediaPlayer1->duration()))

@@ -23,6 +23,8 @@
 #include <memory>
 
 using namespace qv;
+using PlayState = MediaPlayer::PlayState;
+using Stop = MediaPlayer::Stop;
 
 namespace {
 
@@ -121,20 +123,20 @@ void TestMpvPlayer::formatsDurations() {
 void TestMpvPlayer::fakeRecordsRequestsAndFails() {
     FakeMediaPlayer fake;
     QSignalSpy statusChanges(&fake, &MediaPlayer::StatusChange);
-    QCOMPARE(fake.playState(), 0);
+    QCOMPARE(fake.playState(), PlayState::Undefined);
 
     fake.setUrl("http://a/1");
     QCOMPARE(fake.urls, QStringList{"http://a/1"});
     QCOMPARE(fake.url(), "http://a/1");
-    QCOMPARE(fake.playState(), 3);
+    QCOMPARE(fake.playState(), PlayState::Playing);
     QCOMPARE(fake.status(), "Opening...");
     QCOMPARE(statusChanges.count(), 1);
 
     fake.pause();
-    QCOMPARE(fake.playState(), 2);
+    QCOMPARE(fake.playState(), PlayState::Paused);
     QCOMPARE(fake.status(), "Paused");
     fake.play();
-    QCOMPARE(fake.playState(), 3);
+    QCOMPARE(fake.playState(), PlayState::Playing);
     QCOMPARE(fake.status(), "Playing");
     QCOMPARE(fake.pauseCalls, 1);
     QCOMPARE(fake.playCalls, 1);
@@ -164,11 +166,18 @@ void TestMpvPlayer::fakeRecordsRequestsAndFails() {
     QCOMPARE(fake.urls.size(), 1);
     fake.setUrl("http://a/2");
     QCOMPARE(fake.url(), "http://a/2");
+
+    // Why it stopped is the player's word, not its status text's.
+    fake.stop(Stop::Failed, "Media ended");
+    QVERIFY(fake.failed() && !fake.ended());
+    fake.setUrl("http://a/3");
+    QCOMPARE(fake.stopReason(), Stop::None);
+    QVERIFY(!fake.failed());
 }
 
 void TestMpvPlayer::nothingOpenedYet() {
     MpvPlayer player(nullptr, {"ao=null"});
-    QCOMPARE(player.playState(), 0);
+    QCOMPARE(player.playState(), PlayState::Undefined);
     QCOMPARE(player.volume(), 50);
     // Harmless before anything was opened, and the engine need not run.
     player.pause();
@@ -178,7 +187,7 @@ void TestMpvPlayer::nothingOpenedYet() {
     QCOMPARE(player.volume(), 100);
     player.setVolume(-10);
     QCOMPARE(player.volume(), 0);
-    QCOMPARE(player.playState(), 0);
+    QCOMPARE(player.playState(), PlayState::Undefined);
     QCOMPARE(player.currentPosition(), 0.0);
     QCOMPARE(player.duration(), 0.0);
     QCOMPARE(player.durationString(), QString());
@@ -195,17 +204,17 @@ void TestMpvPlayer::playsPausesSeeksAndSetsVolume() {
     player.setUrl(url);
     QCOMPARE(player.url(), url);
     QCOMPARE(player.status(), "Opening...");
-    QCOMPARE(player.playState(), 3);
+    QCOMPARE(player.playState(), PlayState::Playing);
     QTRY_COMPARE_WITH_TIMEOUT(taken.count(), 1, 5000);
     QCOMPARE(player.duration(), 60.0);
     QCOMPARE(player.durationString(), "01:00");
     QCOMPARE(player.name(), songTitle(58));
     QTRY_VERIFY_WITH_TIMEOUT(player.currentPosition() > 0.3, 3000);
     QCOMPARE(player.status(), "Playing");
-    QCOMPARE(player.playState(), 3);
+    QCOMPARE(player.playState(), PlayState::Playing);
 
     player.pause();
-    QCOMPARE(player.playState(), 2);
+    QCOMPARE(player.playState(), PlayState::Paused);
     QCOMPARE(player.status(), "Paused");
     QTRY_COMPARE_WITH_TIMEOUT(player.engineProperty("core-idle"), "yes", 2000);
     const double held = player.currentPosition();
@@ -221,7 +230,7 @@ void TestMpvPlayer::playsPausesSeeksAndSetsVolume() {
              qPrintable(QString("%1 -> %2").arg(held).arg(player.currentPosition())));
 
     player.play();
-    QCOMPARE(player.playState(), 3);
+    QCOMPARE(player.playState(), PlayState::Playing);
     QCOMPARE(player.status(), "Playing");
     QTRY_VERIFY_WITH_TIMEOUT(player.currentPosition() > held + 0.2, 2000);
 
@@ -230,7 +239,7 @@ void TestMpvPlayer::playsPausesSeeksAndSetsVolume() {
                              2000);
     player.setCurrentPosition(-5); // clamped to the start
     QTRY_VERIFY_WITH_TIMEOUT(player.currentPosition() < 1.5, 2000);
-    QCOMPARE(player.playState(), 3);
+    QCOMPARE(player.playState(), PlayState::Playing);
 
     player.setVolume(110);
     QCOMPARE(player.volume(), 100);
@@ -252,10 +261,12 @@ void TestMpvPlayer::songEndsStopped() {
     player.setUrl(songUrl(1));
     QTRY_COMPARE_WITH_TIMEOUT(taken.count(), 1, 3000);
     QCOMPARE(player.durationString(), "00:03");
-    QCOMPARE(player.playState(), 3);
+    QCOMPARE(player.playState(), PlayState::Playing);
 
-    QTRY_COMPARE_WITH_TIMEOUT(player.playState(), 1, 6000);
+    QTRY_COMPARE_WITH_TIMEOUT(player.playState(), PlayState::Stopped, 6000);
     QCOMPARE(player.status(), "Media ended");
+    QCOMPARE(player.stopReason(), Stop::Ended);
+    QVERIFY(player.ended() && !player.failed());
     QCOMPARE(log.texts.last(), "Media ended");
     // The ended song's facts stay readable, as the position tick reads them.
     QCOMPARE(player.durationString(), "00:03");
@@ -263,7 +274,7 @@ void TestMpvPlayer::songEndsStopped() {
     // Nothing plays that could be held or continued.
     player.pause();
     player.play();
-    QCOMPARE(player.playState(), 1);
+    QCOMPARE(player.playState(), PlayState::Stopped);
     QCOMPARE(taken.count(), 1);
 }
 
@@ -298,6 +309,7 @@ void TestMpvPlayer::nextAddressIsHandedOverWithoutWaiting() {
     // About 50 while the end plays out; 5 when the handler waited for it.
     QVERIFY2(ticksBetween >= 20, qPrintable(QString::number(ticksBetween)));
     QTRY_COMPARE_WITH_TIMEOUT(player.status(), "Playing", 2000);
+    QCOMPARE(player.stopReason(), Stop::None); // the new song forgot the last one's end
 }
 
 void TestMpvPlayer::unreachableAddressFails_data() {
@@ -314,8 +326,10 @@ void TestMpvPlayer::unreachableAddressFails() {
     MpvPlayer player(nullptr, {"ao=null"});
     QSignalSpy taken(&player, &MediaPlayer::CurrentItemChange);
     player.setUrl(url);
-    QTRY_COMPARE_WITH_TIMEOUT(player.playState(), 1, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(player.playState(), PlayState::Stopped, 3000);
     QVERIFY2(player.status().startsWith("Error: "), qPrintable(player.status()));
+    QCOMPARE(player.stopReason(), Stop::Failed);
+    QVERIFY(player.failed() && !player.ended());
     // The engine reports the end after all that came before it.
     QCOMPARE(taken.count(), 0);
     QCOMPARE(player.durationString(), QString());
@@ -348,7 +362,7 @@ void TestMpvPlayer::newAddressReplacesCurrentOne() {
     QCOMPARE(taken.count(), 3);
     QCOMPARE(player.duration(), 7.0);
     QCOMPARE(player.name(), songTitle(5));
-    QCOMPARE(player.playState(), 3);
+    QCOMPARE(player.playState(), PlayState::Playing);
 }
 
 void TestMpvPlayer::playlistAddressSkipsFailedEntries() {
@@ -363,7 +377,7 @@ void TestMpvPlayer::playlistAddressSkipsFailedEntries() {
     StatusLog log(player);
     QSignalSpy taken(&player, &MediaPlayer::CurrentItemChange);
     player.setUrl(list.fileName());
-    QTRY_COMPARE_WITH_TIMEOUT(player.playState(), 1, 6000);
+    QTRY_COMPARE_WITH_TIMEOUT(player.playState(), PlayState::Stopped, 6000);
     QCOMPARE(taken.count(), 1);
     QCOMPARE(player.name(), songTitle(1));
     QCOMPARE(log.texts, (QStringList{"Opening...", "Playing", "Media ended"}));
@@ -380,11 +394,11 @@ void TestMpvPlayer::radioStreamHasNoLength() {
     QTRY_COMPARE_WITH_TIMEOUT(player.name(), "Vellwave - Demo Track 1", 3000);
     QTRY_VERIFY_WITH_TIMEOUT(player.currentPosition() > 0.5, 3000);
     QCOMPARE(player.status(), "Playing");
-    QCOMPARE(player.playState(), 3);
+    QCOMPARE(player.playState(), PlayState::Playing);
     QCOMPARE(player.duration(), 0.0);
     QCOMPARE(player.durationString(), QString());
     player.setCurrentPosition(30); // nothing to seek in
-    QCOMPARE(player.playState(), 3);
+    QCOMPARE(player.playState(), PlayState::Playing);
 }
 
 // libmpv's back buffer would hold an endless stream's last 50 MiB: the
@@ -498,7 +512,7 @@ void TestMpvPlayer::rejectedOptionThrows() {
     REQUIRE_LIBMPV();
     MpvPlayer player(nullptr, {"ao=null", "no-such-option=1"});
     QVERIFY_THROWS_EXCEPTION(Error, player.setUrl(songUrl(1)));
-    QCOMPARE(player.playState(), 0);
+    QCOMPARE(player.playState(), PlayState::Undefined);
 }
 
 QTEST_GUILESS_MAIN(TestMpvPlayer)

@@ -21,8 +21,11 @@
 #include <QTimer>
 
 #include <cstdlib>
+#include <optional>
 
 using qv::FakeMediaPlayer;
+using PlayState = qv::MediaPlayer::PlayState;
+using Stop = qv::MediaPlayer::Stop;
 using qv::Form1;
 namespace pb = qv::playback;
 
@@ -50,16 +53,12 @@ void mouse(QWidget* bar, QEvent::Type type, QPoint at) {
 
 } // namespace
 
-class TestPlayback : public QObject {
+class TestPlayback : public ProgramTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestInstall> install_;
-    std::unique_ptr<qv::MessageRecorder> messages_;
-    std::unique_ptr<Form1> form1_;
     FakeMediaPlayer* player_ = nullptr;
-    QStringList opened_;
-    qv::shell::Opener previousOpener_;
+    std::optional<OpenRecorder> opener_;
 
     // Rows and links of the search results, own playlist or favourites.
     void fill(QListWidget* titles, QStringList& links, int count) {
@@ -94,18 +93,12 @@ private slots:
         messages_ = std::make_unique<qv::MessageRecorder>();
         form1_ = startWithFakePlayer(&player_);
         player_->volumeRequests.clear();
-        opened_.clear();
-        previousOpener_ = qv::shell::setOpener([this](const QUrl& url) {
-            opened_ << url.toString();
-            return true;
-        });
+        opener_.emplace();
     }
 
     void cleanup() {
-        qv::shell::setOpener(previousOpener_);
-        form1_.reset();
-        messages_.reset();
-        install_.reset();
+        opener_.reset();
+        endProgram();
     }
 
     void songNumbersAndAddresses() {
@@ -194,7 +187,7 @@ private slots:
         QCOMPARE(player_->playCalls, 1);
 
         // After the player has stopped, Pause still pauses and switches.
-        player_->setPlayState(FakeMediaPlayer::Stopped);
+        player_->setPlayState(PlayState::Stopped);
         click(form1_->sBitBtn4);
         QVERIFY(resumeShown());
         QCOMPARE(player_->pauseCalls, 2);
@@ -363,7 +356,7 @@ private slots:
         player_->takeUp();
         player_->setDuration(3);
         player_->setPosition(3);
-        player_->setPlayState(FakeMediaPlayer::Stopped);
+        player_->setPlayState(PlayState::Stopped);
         ticks(1);
         QCOMPARE(player_->url(), download("0000002"));
         QCOMPARE(selected(), 1);
@@ -376,8 +369,8 @@ private slots:
         // tick stops rather than going round the list for ever.
         const qsizetype started = player_->urls.size();
         for (int i = 0; i < 2; ++i) {
-            player_->setPlayState(FakeMediaPlayer::Stopped);
-            player_->setStatus(QStringLiteral("Error: audio output initialization failed"));
+            player_->stop(Stop::Failed,
+                          QStringLiteral("Error: audio output initialization failed"));
             form1_->Timer2->start();
             ticks(1);
         }
@@ -387,7 +380,7 @@ private slots:
         // A stream without a length never goes on.
         form1_->CableDSLT11Click();
         player_->setDuration(0);
-        player_->setPlayState(FakeMediaPlayer::Stopped);
+        player_->setPlayState(PlayState::Stopped);
         ticks(3);
         QCOMPARE(player_->urls.size(), started + 2);
 
@@ -408,19 +401,19 @@ private slots:
         click(form1_->sBitBtn3);
         player_->takeUp();
         player_->setDuration(2.5);
-        const auto end = [this](const char* status) {
+        const auto end = [this](Stop reason, const char* status) {
             player_->setPosition(player_->duration());
-            player_->setPlayState(FakeMediaPlayer::Stopped);
-            player_->setStatus(QLatin1String(status));
+            player_->stop(reason, QLatin1String(status));
         };
-        end("Media ended");
+        // The player's word counts, not its status text.
+        end(Stop::Ended, "Stopped");
         QCOMPARE(player_->urls.last(), download("0000002")); // no tick ran
         QCOMPARE(selected(), 1);
         QVERIFY(pauseShown());
 
         // A song that failed goes on at the tick, once a second.
         player_->takeUp();
-        end("Error: connection refused");
+        end(Stop::Failed, "Media ended");
         QCOMPARE(player_->urls.size(), 2);
         ticks(1);
         QCOMPARE(player_->urls.last(), download("0000003"));
@@ -428,21 +421,22 @@ private slots:
         // While the length is unknown, the tick would not go on either.
         player_->takeUp();
         player_->setDuration(0);
-        end("Media ended");
+        end(Stop::Ended, "Media ended");
         QCOMPARE(player_->urls.size(), 3);
 
         // With the tick stopped (paused) nothing follows.
         player_->setDuration(2.5);
+        player_->setPlayState(PlayState::Playing);
         player_->setStatus(QStringLiteral("Playing"));
         click(form1_->sBitBtn4);
-        end("Media ended");
+        end(Stop::Ended, "Media ended");
         QCOMPARE(player_->urls.size(), 3);
 
         // The radio has no length: its end is no song's end.
         form1_->CableDSLT11Click();
         player_->takeUp();
         player_->setDuration(0);
-        end("Media ended");
+        end(Stop::Ended, "Media ended");
         QCOMPARE(player_->urls.size(), 4);
         QCOMPARE(player_->url(), qv::Servers::current().radio + ":6870/");
 
@@ -453,7 +447,7 @@ private slots:
         player_->setDuration(2.5);
         form1_->ListBox1->clear();
         form1_->ListBox2.clear();
-        end("Media ended");
+        end(Stop::Ended, "Media ended");
         QVERIFY(!form1_->Timer2->isActive());
         QCOMPARE(player_->urls.size(), 5);
         QVERIFY(messages_->records.isEmpty());
@@ -524,7 +518,7 @@ private slots:
             (QStringList{"Please selece genre and click search first",
                          "Please selece genre and click search first", "Please selece a song first",
                          "Please select a song, first", "Please select a song, first"}));
-        QVERIFY(opened_.isEmpty());
+        QVERIFY(opener_->opened.isEmpty());
 
         // Nothing selected: the first entry, as Play would take it.
         fill(form1_->sListBox2, form1_->ListBox4, 2);
@@ -535,13 +529,13 @@ private slots:
         click(form1_->sBitBtn8);
         click(form1_->sBitBtn3); // Play gives the player the same address
         const QString portal = qv::Servers::current().portal;
-        QCOMPARE(opened_, (QStringList{portal + "/listen/0180010/", download("0180010"),
-                                       download("0000002")}));
+        QCOMPARE(opener_->opened, (QStringList{portal + "/listen/0180010/", download("0180010"),
+                                               download("0000002")}));
         QCOMPARE(player_->url(), download("0000002"));
         // Only web addresses leave the program.
         form1_->ListBox4[1] = QStringLiteral("file:///etc/passwd");
         click(form1_->sBitBtn9);
-        QCOMPARE(opened_.size(), 3);
+        QCOMPARE(opener_->opened.size(), 3);
 
         form1_->DialUp1Click();
         QCOMPARE(player_->url(), qv::Servers::current().radio + ":6872/");
@@ -563,8 +557,7 @@ private slots:
         form1_->reconnectPauseMs = 10;
         const QString radio = qv::Servers::current().radio + ":6870/";
         const auto breakOff = [this] {
-            player_->setPlayState(FakeMediaPlayer::Stopped);
-            player_->setStatus(QStringLiteral("Error: connection refused"));
+            player_->stop(Stop::Failed, QStringLiteral("Error: connection refused"));
         };
         form1_->CableDSLT11Click();
         breakOff();
@@ -621,8 +614,7 @@ private slots:
 
         // While the stream is being reopened the line says so.
         form1_->reconnectPauseMs = 60000;
-        player_->setPlayState(FakeMediaPlayer::Stopped);
-        player_->setStatus(QStringLiteral("Error: connection reset"));
+        player_->stop(Stop::Failed, QStringLiteral("Error: connection reset"));
         QCOMPARE(form1_->Label9->text(), "Reconnecting...");
         player_->setName(QStringLiteral("Vellwave - Track 3"));
         form1_->Timer1Timer();

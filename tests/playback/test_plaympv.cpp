@@ -9,6 +9,7 @@
 #include "program.h"
 #include "testinstall.h"
 #include "testportal.h"
+#include "testprogram.h"
 #include "testradio.h"
 
 #include <QComboBox>
@@ -28,14 +29,11 @@ namespace cat = demo::catalogue;
 
 // Search, play and the radio with libmpv (null audio output) against the demo
 // portal, its radio on free ports that its servers.ini names.
-class TestPlayMpv : public QObject {
+class TestPlayMpv : public ProgramTest {
     Q_OBJECT
 
 private:
     demo::Portal portal_{portalWithRadio()};
-    std::unique_ptr<TestInstall> install_;
-    std::unique_ptr<qv::MessageRecorder> messages_;
-    std::unique_ptr<Form1> form1_;
 
     bool fetched(const std::string& number) const {
         const std::string request = "GET /audio/download/" + number + " ";
@@ -59,11 +57,7 @@ private slots:
             qv::UpdateCheck::Skip);
     }
 
-    void cleanupTestCase() {
-        form1_.reset();
-        messages_.reset();
-        install_.reset();
-    }
+    void cleanupTestCase() { endProgram(); }
 
     void searchResultPlaysAndTheNextFollows() {
         form1_->ComboBox1->setEditText(QStringLiteral("Dubstep"));
@@ -178,7 +172,7 @@ private slots:
         portal_.setFaults({});
         QTRY_COMPARE_WITH_TIMEOUT(form1_->WindowsMediaPlayer1->name(), "Vellwave - Demo Track 1",
                                   5000);
-        QCOMPARE(form1_->WindowsMediaPlayer1->playState(), qv::MediaPlayer::Playing);
+        QCOMPARE(form1_->WindowsMediaPlayer1->playState(), qv::MediaPlayer::PlayState::Playing);
         QVERIFY(form1_->Label9->text() != "Reconnecting...");
         QCOMPARE(radioRequests("503"), 2);
         QVERIFY(messages_->records.isEmpty());
@@ -203,7 +197,7 @@ private slots:
         portal_.setFaults({"stall"});
         QTRY_VERIFY_WITH_TIMEOUT(shown.startsWith("Error"), 40000);
         QCOMPARE(reconnecting, 5);
-        QCOMPARE(form1_->WindowsMediaPlayer1->playState(), qv::MediaPlayer::Stopped);
+        QCOMPARE(form1_->WindowsMediaPlayer1->playState(), qv::MediaPlayer::PlayState::Stopped);
         const std::size_t requests = portal_.requestLog().size();
         QVERIFY(!pauseRunning(*form1_)); // nothing left that would reopen it
         QCOMPARE(portal_.requestLog().size(), requests);
@@ -269,7 +263,8 @@ private slots:
         // The stream breaks off: the player stops, and still no song follows.
         const std::size_t requests = portal_.requestLog().size();
         portal_.stop();
-        QTRY_COMPARE_WITH_TIMEOUT(form1_->WindowsMediaPlayer1->playState(), 1,
+        QTRY_COMPARE_WITH_TIMEOUT(form1_->WindowsMediaPlayer1->playState(),
+                                  qv::MediaPlayer::PlayState::Stopped,
                                   12000); // after the buffered seconds
         QSignalSpy ticks(form1_->Timer2, &QTimer::timeout);
         QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 2, 5000);

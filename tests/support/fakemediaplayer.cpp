@@ -18,21 +18,22 @@ void FakeMediaPlayer::setUrl(const QString& url) {
     maybeFail();
     urls.append(url);
     url_ = url;
-    playState_ = Playing;
+    playState_ = PlayState::Playing;
+    stopReason_ = Stop::None;
     setStatus(QStringLiteral("Opening..."));
 }
 
 void FakeMediaPlayer::play() {
     maybeFail();
     ++playCalls;
-    playState_ = Playing;
+    playState_ = PlayState::Playing;
     setStatus(QStringLiteral("Playing"));
 }
 
 void FakeMediaPlayer::pause() {
     maybeFail();
     ++pauseCalls;
-    playState_ = Paused;
+    playState_ = PlayState::Paused;
     setStatus(QStringLiteral("Paused"));
 }
 
@@ -55,6 +56,12 @@ void FakeMediaPlayer::setStatus(const QString& status) {
         return;
     status_ = status;
     emit StatusChange();
+}
+
+void FakeMediaPlayer::stop(Stop reason, const QString& status) {
+    playState_ = PlayState::Stopped;
+    stopReason_ = reason;
+    setStatus(status);
 }
 
 void FakeMediaPlayer::setName(const QString& name) {

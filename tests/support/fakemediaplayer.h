@@ -15,11 +15,12 @@ class FakeMediaPlayer : public MediaPlayer {
 public:
     using MediaPlayer::MediaPlayer;
 
-    // Records the address, status "Opening...", playState 3, StatusChange.
+    // Records the address, status "Opening...", Playing, StatusChange.
     // CurrentItemChange follows only when the test calls takeUp().
     void setUrl(const QString& url) override;
     QString url() const override { return url_; }
-    int playState() const override { return playState_; }
+    PlayState playState() const override { return playState_; }
+    Stop stopReason() const override { return stopReason_; }
     QString status() const override { return status_; }
     void play() override;
     void pause() override;
@@ -34,7 +35,9 @@ public:
     // Scripting.
     void takeUp() { emit CurrentItemChange(); }
     void setStatus(const QString& status); // emits StatusChange
-    void setPlayState(int state) { playState_ = state; }
+    void setPlayState(PlayState state) { playState_ = state; }
+    // Stopped for that reason, then the status text (emits StatusChange).
+    void stop(Stop reason, const QString& status);
     void setDuration(double seconds); // also sets durationString
     void setPosition(double seconds) { position_ = seconds; }
     void setName(const QString& name); // emits MediaChange when it changes
@@ -52,7 +55,8 @@ private:
     void maybeFail();
 
     QString url_;
-    int playState_ = Undefined;
+    PlayState playState_ = PlayState::Undefined;
+    Stop stopReason_ = Stop::None;
     QString status_;
     double position_ = 0;
     int volume_ = 50;
