@@ -13,6 +13,7 @@
 #include "testinstall.h"
 #include "testloop.h"
 #include "testportal.h"
+#include "testprogram.h"
 #include "webtransfer.h"
 
 #include <QApplication>
@@ -80,8 +81,7 @@ private:
 private slots:
     void initTestCase() {
         portal_.start();
-        qv::Form3::gaugeStepMs = 0;
-        qv::Form3::settlePauseMs = 10;
+        shortenSplashPauses();
     }
 
     void init() {

@@ -13,7 +13,6 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTest>
 #include <QtGui/qguiapplication_platform.h>
 
@@ -303,13 +302,7 @@ int main(int argc, char** argv) {
         return QTest::qExec(&test);
     }
     std::optional<TestXvfb> xvfb;
-    if (!QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
-        xvfb.emplace();
-    if (xvfb && xvfb->display.empty())
-        qFatal("Xvfb did not start");
-    setenv("QT_QPA_PLATFORM", xvfb ? "xcb" : "offscreen", 1);
-    if (xvfb)
-        setenv("DISPLAY", xvfb->display.c_str(), 1);
+    startXvfbOrOffscreen(xvfb);
     QApplication app(argc, argv);
     TestHotkeys test;
     return QTest::qExec(&test, argc, argv);

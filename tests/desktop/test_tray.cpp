@@ -24,7 +24,6 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QSystemTrayIcon>
 #include <QTest>
 
@@ -347,13 +346,7 @@ private slots:
 // Under a private Xvfb when there is one; otherwise every case is skipped.
 int main(int argc, char** argv) {
     std::optional<TestXvfb> xvfb;
-    if (!QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
-        xvfb.emplace();
-    if (xvfb && xvfb->display.empty())
-        qFatal("Xvfb did not start");
-    setenv("QT_QPA_PLATFORM", xvfb ? "xcb" : "offscreen", 1);
-    if (xvfb)
-        setenv("DISPLAY", xvfb->display.c_str(), 1);
+    startXvfbOrOffscreen(xvfb);
     QApplication app(argc, argv);
     TestTray test;
     return QTest::qExec(&test, argc, argv);

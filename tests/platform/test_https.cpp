@@ -82,11 +82,10 @@ class TestHttps : public ProgramTest {
             mpvOptions << "tls-ca-file=" + certificates_.authority();
         }
         QSslConfiguration::setDefaultConfiguration(tls);
-        qv::Form3::gaugeStepMs = 0;
+        shortenSplashPauses();
         form1_ = qv::startProgram(std::make_unique<MpvPlayer>(nullptr, mpvOptions),
                                   qv::UpdateCheck::Run);
-        form1_->windows.form10->startPauseMs = 10;
-        form1_->windows.form10->paintPauseMs = 10;
+        shortenUpdateManagerPauses(*form1_);
     }
 
     bool fetched(const std::string& path) const {

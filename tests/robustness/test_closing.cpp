@@ -74,8 +74,7 @@ private slots:
         messages_ = std::make_unique<qv::MessageRecorder>();
         qv::WebTransfer::setOnlineOverride(true);
         form1_ = startWithFakePlayer();
-        form1_->windows.form10->startPauseMs = 10;
-        form1_->windows.form10->paintPauseMs = 10;
+        shortenUpdateManagerPauses(*form1_);
     }
 
     void cleanup() { endProgram(); }

@@ -3,6 +3,8 @@
 
 #include "fakemediaplayer.h"
 #include "form1.h"
+#include "form10.h"
+#include "form3.h"
 #include "messagerecorder.h"
 #include "program.h"
 #include "shell.h"
@@ -31,6 +33,17 @@ inline std::unique_ptr<qv::Form1> startWithFakePlayer(qv::FakeMediaPlayer** play
     if (player)
         *player = fake.get();
     return qv::startProgram(std::move(fake), qv::UpdateCheck::Skip);
+}
+
+// The splash's and the update manager's pauses are there for the eye; tests
+// shorten them to what still lets the events of each step run.
+inline void shortenSplashPauses() {
+    qv::Form3::gaugeStepMs = 0;
+    qv::Form3::settlePauseMs = 10;
+}
+inline void shortenUpdateManagerPauses(qv::Form1& form1) {
+    form1.windows.form10->startPauseMs = 10;
+    form1.windows.form10->paintPauseMs = 10;
 }
 
 // What a test of the running program keeps between init() and cleanup(): its

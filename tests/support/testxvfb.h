@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QStandardPaths>
+#include <QtGlobal>
+
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
 #include <string>
 #include <sys/prctl.h>
@@ -53,3 +58,15 @@ public:
 private:
     pid_t pid_ = -1;
 };
+
+// Before the QApplication exists: Qt goes to a private X server when Xvfb is
+// installed, else to the offscreen platform, where the X11 cases skip.
+inline void startXvfbOrOffscreen(std::optional<TestXvfb>& xvfb) {
+    if (!QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
+        xvfb.emplace();
+    if (xvfb && xvfb->display.empty())
+        qFatal("Xvfb did not start");
+    setenv("QT_QPA_PLATFORM", xvfb ? "xcb" : "offscreen", 1);
+    if (xvfb)
+        setenv("DISPLAY", xvfb->display.c_str(), 1);
+}

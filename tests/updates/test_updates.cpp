@@ -70,8 +70,7 @@ private:
     void start(qv::UpdateCheck check = qv::UpdateCheck::Run) {
         form1_ = qv::startProgram(std::make_unique<qv::FakeMediaPlayer>(), check);
         form1_->installEventFilter(&closing_);
-        form1_->windows.form10->startPauseMs = 10;
-        form1_->windows.form10->paintPauseMs = 10;
+        shortenUpdateManagerPauses(*form1_);
     }
 
     // Which of the four outcomes the bottom strip shows.
@@ -90,8 +89,7 @@ private:
 private slots:
     void initTestCase() {
         portal_.start();
-        qv::Form3::gaugeStepMs = 0;
-        qv::Form3::settlePauseMs = 10;
+        shortenSplashPauses();
     }
 
     void init() {
