@@ -376,14 +376,20 @@ private slots:
 
         // The compositor shows the main window under its caption and app id,
         // and the splash of the update check has come and gone. The main
-        // window can be shown before the splash is, so the splash must have
-        // been seen on the wire first.
-        const auto splashSeen = [&] {
-            return readAll(wire).contains("set_title(\"Quorvell Radio Player\")");
+        // window can be shown before the splash is, and the splash can be on
+        // the wire before the compositor shows it, so only a splash that the
+        // player has destroyed again counts as gone.
+        const auto splashDestroyed = [&] {
+            static const QRegularExpression made(
+                QStringLiteral(R"(-> (xdg_toplevel@\d+)\.set_title\("Quorvell Radio Player"\))"));
+            const QString log = QString::fromUtf8(readAll(wire));
+            const auto m = made.match(log);
+            return m.hasMatch() &&
+                   log.indexOf(m.captured(1) + QStringLiteral(".destroy()"), m.capturedEnd()) >= 0;
         };
         std::optional<View> main;
         QTRY_VERIFY_WITH_TIMEOUT(
-            splashSeen() &&
+            splashDestroyed() &&
                 (main = findView(player.processId(), QStringLiteral("xdg_toplevel"),
                                  toplevelOf(kCaption))) &&
                 !findView(player.processId(), QStringLiteral("xdg_toplevel"),
