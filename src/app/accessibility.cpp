@@ -6,6 +6,9 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <algorithm>
 #include <cmath>
 
@@ -43,8 +46,8 @@ public:
         double wanted = value.toDouble();
         if (!std::isfinite(wanted))
             wanted = gauge()->minimum();
-        const double bounded = std::clamp(wanted, double(gauge()->minimum()),
-                                          double(gauge()->maximum()));
+        const double bounded =
+            std::clamp(wanted, double(gauge()->minimum()), double(gauge()->maximum()));
         emit gauge()->valueRequested(int(bounded));
     }
 
@@ -92,6 +95,16 @@ void install() {
         return true;
     }();
     (void)installed;
+}
+
+void caption(QLabel* label, QWidget* field) {
+    label->setBuddy(field);
+    QString name = label->text();
+    if (name.endsWith(QLatin1Char(':')))
+        name.chop(1);
+    field->setAccessibleName(name);
+    if (const auto* box = qobject_cast<QComboBox*>(field); box && box->lineEdit())
+        box->lineEdit()->setAccessibleName(name);
 }
 
 } // namespace qv::accessibility

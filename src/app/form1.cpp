@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "form1.h"
 
+#include "accessibility.h"
 #include "atoms.h"
 #include "boundary.h"
 #include "clicklabel.h"
@@ -92,19 +93,6 @@ Bar* gauge(QWidget* parent, Qt::Orientation orientation, int value) {
     return bar;
 }
 
-// Ties a caption to the field it names: a screen reader reads the caption,
-// without its colon, as the field's name. A drop-down's own name would be its
-// text, so the name is given rather than left to the label.
-void caption(QLabel* label, QWidget* field) {
-    label->setBuddy(field);
-    QString name = label->text();
-    if (name.endsWith(QLatin1Char(':')))
-        name.chop(1);
-    field->setAccessibleName(name);
-    if (const auto* box = qobject_cast<QComboBox*>(field); box && box->lineEdit())
-        box->lineEdit()->setAccessibleName(name);
-}
-
 TitleList* list(QWidget* parent, int left, int top, int width, int height) {
     auto* box = new TitleList(parent);
     box->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -175,10 +163,10 @@ void Form1::buildControls(QWidget* c) {
     Label11 = label(QStringLiteral("Start from Page:"), c, 16, 200);
     sEdit1 = place(new QLineEdit(QStringLiteral("1"), c), 16, 216, 73, 21);
     sBitBtn15 = button(QStringLiteral("Setting"), c, 16, 272, 121, 41);
-    caption(Label1, ComboBox1);
-    caption(Label10, sComboBox1);
-    caption(Label20, sComboBox2);
-    caption(Label11, sEdit1);
+    accessibility::caption(Label1, ComboBox1);
+    accessibility::caption(Label10, sComboBox1);
+    accessibility::caption(Label20, sComboBox2);
+    accessibility::caption(Label11, sEdit1);
 
     // Middle: search, song commands, player.
     sBitBtn5 = button(QStringLiteral("Search"), c, 168, 16, 81, 41);
@@ -261,7 +249,7 @@ void Form1::buildControls(QWidget* c) {
     sListBox2->setAccessibleName(QStringLiteral("Favourite songs"));
     sComboBox3 = dropDown(QStringLiteral("Standart Playlist"), {}, c, 428, 96, 117);
     sComboBox3->hide();
-    caption(Label5, sComboBox3);
+    accessibility::caption(Label5, sComboBox3);
     sBitBtn12 = button(QStringLiteral("New playlist"), c, 426, 69, 84, 25);
     sBitBtn12->hide();
     sBitBtn13 = button(QStringLiteral("Delete playlist"), c, 512, 69, 95, 25);

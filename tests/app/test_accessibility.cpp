@@ -29,16 +29,20 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <optional>
@@ -113,10 +117,10 @@ void collectUnnamed(QAccessibleInterface* node, QStringList& unnamed) {
         collectUnnamed(node->child(i), unnamed);
 }
 
-QStringList unnamedControls(QWidget* window) {
+QString unnamedControls(QWidget* window) {
     QStringList unnamed;
     collectUnnamed(face(window), unnamed);
-    return unnamed;
+    return unnamed.join(QStringLiteral(", "));
 }
 
 // The labels a screen reader names the field by.
@@ -154,8 +158,8 @@ struct Announcements {
         events = &seen;
         QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
             QAccessibleInterface* node = event->accessibleInterface();
-            events->append({event->type(), event->object(),
-                            node ? node->text(QAccessible::Name) : QString()});
+            events->append(
+                {event->type(), event->object(), node ? node->text(QAccessible::Name) : QString()});
         });
     }
     ~Announcements() {
@@ -260,11 +264,10 @@ private slots:
         // tie, and names it while the text is empty.
         QCOMPARE(form1_->Label11->text(), QStringLiteral("Start from Page:"));
         QCOMPARE(labelsOf(form1_->sEdit1), QList<QObject*>{form1_->Label11});
-        const std::pair<QLabel*, QComboBox*> dropDowns[] = {
-            {form1_->Label1, form1_->ComboBox1},
-            {form1_->Label10, form1_->sComboBox1},
-            {form1_->Label20, form1_->sComboBox2},
-            {form1_->Label5, form1_->sComboBox3}};
+        const std::pair<QLabel*, QComboBox*> dropDowns[] = {{form1_->Label1, form1_->ComboBox1},
+                                                            {form1_->Label10, form1_->sComboBox1},
+                                                            {form1_->Label20, form1_->sComboBox2},
+                                                            {form1_->Label5, form1_->sComboBox3}};
         for (const auto& [label, box] : dropDowns) {
             QCOMPARE(face(box)->role(), QAccessible::ComboBox);
             QCOMPARE(labelsOf(box), QList<QObject*>{label});
@@ -274,16 +277,16 @@ private slots:
         QCOMPARE(form1_->SpeedButton2->text(), QStringLiteral("<<"));
 
         // Every state of the window: at start, collapsed, and in each play mode.
-        QCOMPARE(unnamedControls(form1_.get()), QStringList());
+        QCOMPARE(unnamedControls(form1_.get()), QString());
         form1_->SpeedButton2Click();
-        QCOMPARE(unnamedControls(form1_.get()), QStringList());
+        QCOMPARE(unnamedControls(form1_.get()), QString());
         form1_->SpeedButton3Click();
         form1_->sButton4Click();
         QVERIFY(!form1_->sComboBox3->isHidden());
-        QCOMPARE(unnamedControls(form1_.get()), QStringList());
+        QCOMPARE(unnamedControls(form1_.get()), QString());
         form1_->sButton3Click();
         QVERIFY(!form1_->sBitBtn14->isHidden());
-        QCOMPARE(unnamedControls(form1_.get()), QStringList());
+        QCOMPARE(unnamedControls(form1_.get()), QString());
         // The credit link can be pressed from a screen reader.
         QSignalSpy pressed(form1_->sLabelFX2, &qv::ClickLabel::clicked);
         auto* actions = face(form1_->sLabelFX2)->actionInterface();
@@ -291,6 +294,90 @@ private slots:
         QVERIFY(actions->actionNames().contains(QAccessibleActionInterface::pressAction()));
         actions->doAction(QAccessibleActionInterface::pressAction());
         QCOMPARE(pressed.size(), 1);
+    }
+
+    // Each window shown as the user meets it, the settings on each page.
+    void secondaryWindowsControlsAreNamed() {
+        qv::SecondaryWindows& w = form1_->windows;
+        qv::Form11& settings = *w.form11;
+        const std::pair<QWidget*, const char*> windows[] = {{w.aboutBox.get(), "About"},
+                                                            {w.form5.get(), "Changelog"},
+                                                            {w.form3.get(), ""},
+                                                            {w.form9.get(), "Update notifier"},
+                                                            {w.form10.get(), "Update manager"},
+                                                            {w.form11.get(), "Settings"},
+                                                            {w.form12.get(), "Playlist name"},
+                                                            {w.form13.get(), ""},
+                                                            {w.form14.get(), "Login"},
+                                                            {w.form15.get(), "Playlist name"},
+                                                            {w.form16.get(), "Export playlist"},
+                                                            {w.form17.get(), "Import Favorites"}};
+        for (const auto& [window, title] : windows) {
+            window->show();
+            // Read with the caption it has always had.
+            QCOMPARE(name(window), QLatin1String(title));
+            QCOMPARE(unnamedControls(window), QString());
+            if (window == &settings) {
+                for (QPushButton* page :
+                     {settings.sButton2, settings.sButton3, settings.sButton1}) {
+                    page->click();
+                    QCOMPARE(unnamedControls(window), QString());
+                }
+            }
+            window->hide();
+        }
+        const std::pair<QWidget*, const char*> named[] = {
+            {w.form5->RichEdit1, "Whats New?"},
+            {w.form3->sGauge1, "Checking for updates..."},
+            {w.form10->sGauge1, "Download Progress"},
+            {settings.sBitBtn4, "About start-up reports"},
+            {settings.HotKey1, "Play / Pause"},
+            {settings.HotKey5, "Restore / minimize"},
+            {settings.sScrollBar1, "Hue offset"},
+            {settings.ComboBox1->lineEdit(), "Skin"},
+            {w.form12->sEdit1, "Please enter the name of your Playlist"},
+            {w.form14->sEdit1, "Please enter your Quorvell name"},
+            {w.form16->sComboBox1->lineEdit(), "Select the playlist, you want to export"},
+            {w.form13->CheckListBox1, "Genres"},
+            {w.aboutBox->Image1, "Maker's page on Quorvell"}};
+        for (const auto& [control, wanted] : named)
+            QCOMPARE(name(control), QLatin1String(wanted));
+        QCOMPARE(face(w.aboutBox->sLabelFX2)->role(), QAccessible::Link);
+    }
+
+    // The boxes are read with their titles and texts, as they always were.
+    void messageBoxesReadAsTheyAre() {
+        messages_.reset(); // the real boxes
+        QStringList read;
+        QTimer reader;
+        QElapsedTimer waited;
+        connect(&reader, &QTimer::timeout, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible()) {
+                if (waited.elapsed() > 5000)
+                    reader.stop();
+                return;
+            }
+            QStringList texts{name(box)};
+            QList<QAccessibleInterface*> nodes{face(box)};
+            while (!nodes.isEmpty()) {
+                QAccessibleInterface* node = nodes.takeFirst();
+                if (node->role() == QAccessible::StaticText &&
+                    !node->text(QAccessible::Name).isEmpty())
+                    texts << node->text(QAccessible::Name);
+                for (int i = 0; i < node->childCount(); ++i)
+                    nodes << node->child(i);
+            }
+            read << texts.join(QLatin1Char('|'));
+            box->done(QMessageBox::No);
+        });
+        reader.start(20);
+        waited.start();
+        QTest::mouseClick(form1_->sBitBtn5, Qt::LeftButton); // no genre chosen
+        waited.start();
+        QVERIFY(!qv::messages::question(QStringLiteral("Are you shure?")));
+        QCOMPARE(read, (QStringList{"Quorvell Radio Player|Please select a genre",
+                                    "Warning|Are you shure?"}));
     }
 
     // Setting a bar's value as a screen reader does acts as a press at that
@@ -412,7 +499,8 @@ private slots:
 
         qv::SkinEngine& skins = *form1_->sSkinManager1;
         const QStringList names{QString(), qv::SkinEngine::kBuiltInSkin, "Ember", "Silver"};
-        QCOMPARE(qv::SkinEngine::listSkins(install_->path("skins")), (QStringList{"Ember", "Silver"}));
+        QCOMPARE(qv::SkinEngine::listSkins(install_->path("skins")),
+                 (QStringList{"Ember", "Silver"}));
         for (const QString& skin : names) {
             skins.setActive(!skin.isEmpty());
             if (!skin.isEmpty())
@@ -434,7 +522,8 @@ private slots:
                         const bool onRing = (x == ring.left() || x == ring.right() ||
                                              y == ring.top() || y == ring.bottom()) &&
                                             ring.contains(x, y);
-                        QVERIFY2(onRing, qPrintable(QStringLiteral("%1: %2,%3").arg(skin).arg(x).arg(y)));
+                        QVERIFY2(onRing,
+                                 qPrintable(QStringLiteral("%1: %2,%3").arg(skin).arg(x).arg(y)));
                         ++changed;
                     }
                 }
@@ -458,8 +547,7 @@ private slots:
         player_->setName(QStringLiteral("Autumn Leaves"));
         form1_->Timer1Timer();
         form1_->Timer1Timer(); // the same title again is not news
-        QCOMPARE(heard.names(form1_->Label9),
-                 (QStringList{"Opening...", "Autumn Leaves"}));
+        QCOMPARE(heard.names(form1_->Label9), (QStringList{"Opening...", "Autumn Leaves"}));
 
         // Several genres, so that each ends with "Ready".
         QTest::mouseClick(form1_->sCheckBox3, Qt::LeftButton);
