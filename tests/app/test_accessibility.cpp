@@ -17,7 +17,6 @@
 #include "program.h"
 #include "secondarywindows.h"
 #include "skinengine.h"
-#include "testfiles.h"
 #include "testinstall.h"
 #include "testportal.h"
 #include "testprogram.h"
@@ -36,8 +35,8 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -45,6 +44,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 #include <sys/prctl.h>
@@ -66,27 +66,14 @@ QString name(QObject* object) {
 
 // Roles of what a user acts on; a screen reader must be able to name each.
 bool interactive(QAccessible::Role role) {
-    switch (role) {
-    case QAccessible::Button:
-    case QAccessible::CheckBox:
-    case QAccessible::RadioButton:
-    case QAccessible::ComboBox:
-    case QAccessible::EditableText:
-    case QAccessible::List:
-    case QAccessible::Slider:
-    case QAccessible::SpinBox:
-    case QAccessible::Link:
-    case QAccessible::HotkeyField:
-    case QAccessible::ScrollBar:
-    case QAccessible::PageTab:
-    case QAccessible::MenuItem:
-    case QAccessible::ProgressBar:
-    case QAccessible::ButtonMenu:
-    case QAccessible::ButtonDropDown:
-        return true;
-    default:
-        return false;
-    }
+    static constexpr QAccessible::Role kRoles[] = {
+        QAccessible::Button,        QAccessible::CheckBox,     QAccessible::RadioButton,
+        QAccessible::ComboBox,      QAccessible::EditableText, QAccessible::List,
+        QAccessible::Slider,        QAccessible::SpinBox,      QAccessible::Link,
+        QAccessible::HotkeyField,   QAccessible::ScrollBar,    QAccessible::PageTab,
+        QAccessible::MenuItem,      QAccessible::ProgressBar,  QAccessible::ButtonMenu,
+        QAccessible::ButtonDropDown};
+    return std::find(std::begin(kRoles), std::end(kRoles), role) != std::end(kRoles);
 }
 
 // A scroll area's own scroll bars go with the list or text they move.
@@ -101,8 +88,8 @@ bool scrollAreaPart(QObject* object) {
     return false;
 }
 
-// "Class 'name'" of every control in the window that can be seen and acted
-// on but has no name.
+// Every control in the window that can be seen and acted on but has no name,
+// by class and role.
 void collectUnnamed(QAccessibleInterface* node, QStringList& unnamed) {
     if (!node || node->state().invisible)
         return;
@@ -144,41 +131,24 @@ void press(Qt::Key key) {
     QTest::keyClick(static_cast<QWidget*>(nullptr), key);
 }
 
-// The accessibility events of the running program, as a screen reader gets them.
-struct Announcements {
-    struct Event {
-        QAccessible::Event type;
-        QObject* object;
-        QString name;
-    };
-    static inline QList<Event>* events = nullptr;
-    QList<Event> seen;
+// The name-changed events of the running program, as a screen reader gets
+// them: the control and its new name.
+QList<std::pair<QObject*, QString>> heard;
 
-    Announcements() {
-        events = &seen;
-        QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
-            QAccessibleInterface* node = event->accessibleInterface();
-            events->append(
-                {event->type(), event->object(), node ? node->text(QAccessible::Name) : QString()});
-        });
-    }
-    ~Announcements() {
-        QAccessible::installUpdateHandler(nullptr);
-        events = nullptr;
-    }
-    Announcements(const Announcements&) = delete;
-    Announcements& operator=(const Announcements&) = delete;
+void hear(QAccessibleEvent* event) {
+    QAccessibleInterface* node = event->accessibleInterface();
+    if (event->type() == QAccessible::NameChanged && node)
+        heard.append({event->object(), node->text(QAccessible::Name)});
+}
 
-    // The names a control was given in name-changed events, in order.
-    QStringList names(QObject* object) const {
-        QStringList out;
-        for (const Event& event : seen) {
-            if (event.object == object && event.type == QAccessible::NameChanged)
-                out << event.name;
-        }
-        return out;
+QStringList heardNames(QObject* object) {
+    QStringList names;
+    for (const auto& [control, name] : heard) {
+        if (control == object)
+            names << name;
     }
-};
+    return names;
+}
 
 } // namespace
 
@@ -541,13 +511,15 @@ private slots:
         demo::Portal portal(portalWithoutRadio());
         portal.start();
         install_->usePortal(portal);
-        Announcements heard;
+        heard.clear();
+        QAccessible::installUpdateHandler(hear);
+        const auto deaf = qScopeGuard([] { QAccessible::installUpdateHandler(nullptr); });
 
         startPlaying(60);
         player_->setName(QStringLiteral("Autumn Leaves"));
         form1_->Timer1Timer();
         form1_->Timer1Timer(); // the same title again is not news
-        QCOMPARE(heard.names(form1_->Label9), (QStringList{"Opening...", "Autumn Leaves"}));
+        QCOMPARE(heardNames(form1_->Label9), (QStringList{"Opening...", "Autumn Leaves"}));
 
         // Several genres, so that each ends with "Ready".
         QTest::mouseClick(form1_->sCheckBox3, Qt::LeftButton);
@@ -559,7 +531,7 @@ private slots:
         QTest::mouseClick(genres.sBitBtn1, Qt::LeftButton);
         QTest::mouseClick(form1_->sBitBtn5, Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(form1_->ListBox1->count(), 50 + 50, 20000);
-        const QStringList status = heard.names(form1_->Label4);
+        const QStringList status = heardNames(form1_->Label4);
         QCOMPARE(status.first(), QStringLiteral("Downloading..."));
         QVERIFY(status.contains(QStringLiteral("Scanning...")));
         QCOMPARE(status.last(), QStringLiteral("Ready"));
