@@ -40,6 +40,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -533,11 +534,13 @@ private slots:
 namespace {
 
 // The accessibility bus that a desktop session provides, on the session bus
-// of dbus-run-session; it dies with the test.
-bool startAccessibilityBus() {
+// of dbus-run-session; it dies with the test. Its socket goes to a folder of
+// the test's own: in the usual one it would meet another test's.
+bool startAccessibilityBus(const QTemporaryDir& runtime) {
     const char* launcher = "/usr/libexec/at-spi-bus-launcher";
-    if (access(launcher, X_OK) != 0 || !getenv("DBUS_SESSION_BUS_ADDRESS"))
+    if (access(launcher, X_OK) != 0 || !getenv("DBUS_SESSION_BUS_ADDRESS") || !runtime.isValid())
         return false;
+    setenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()).constData(), 1);
     const pid_t pid = fork();
     if (pid == 0) {
         prctl(PR_SET_PDEATHSIG, SIGTERM);
@@ -556,9 +559,10 @@ int main(int argc, char** argv) {
         args.erase(args.begin() + 1);
     int count = int(args.size());
     std::optional<TestXvfb> xvfb;
+    const QTemporaryDir runtime;
     if (bus) {
         if (!QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() &&
-            startAccessibilityBus()) {
+            startAccessibilityBus(runtime)) {
             xvfb.emplace();
             if (xvfb->display.empty())
                 qFatal("Xvfb did not start");
