@@ -354,7 +354,7 @@ void Form1::seekTo(int x) {
 // A press at the place of the bar that shows this value.
 void Form1::seekToPercent(int percent) {
     guarded([&] {
-        if (WindowsMediaPlayer1->playState() == MediaPlayer::Undefined)
+        if (WindowsMediaPlayer1->playState() == MediaPlayer::PlayState::Undefined)
             return;
         setBar(*sGauge2, percent);
         WindowsMediaPlayer1->setCurrentPosition(WindowsMediaPlayer1->duration() * percent / 100);

@@ -14,6 +14,7 @@ Usage: atspi_check.py QVPLAYER
 Exits 0 when all holds, 1 naming what did not, 77 when a tool is missing.
 Every wait is bounded.
 """
+import ctypes
 import importlib.util
 import os
 import select
@@ -50,12 +51,19 @@ def wait_for(what, condition, seconds=15):
         time.sleep(0.1)
 
 
+def dies_with_us():
+    """Run in a child before it starts: it ends with this script, also when
+    ctest kills the script at its time limit (PR_SET_PDEATHSIG)."""
+    ctypes.CDLL(None).prctl(1, signal.SIGTERM)
+
+
 def start_xvfb():
     """A private X server on a display of its own choosing: (process, ":N")."""
     read_end, write_end = os.pipe()
     xvfb = subprocess.Popen(
         ["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp"],
-        pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+        preexec_fn=dies_with_us)
     os.close(write_end)
     number = b""
     while not number.endswith(b"\n"):
@@ -187,7 +195,8 @@ def main():
         runtime = os.path.join(folder, "runtime")
         os.mkdir(runtime, 0o700)
         os.environ["XDG_RUNTIME_DIR"] = runtime
-        processes.append(subprocess.Popen([LAUNCHER, "--launch-immediately"]))
+        processes.append(subprocess.Popen([LAUNCHER, "--launch-immediately"],
+                                          preexec_fn=dies_with_us))
         session = dbus.SessionBus()
         wait_for("the accessibility bus", lambda: session.name_has_owner("org.a11y.Bus"))
         # pyatspi finds the accessibility bus when it is imported.
@@ -198,7 +207,7 @@ def main():
         env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb",
                    QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", XDG_SESSION_TYPE="x11",
                    WAYLAND_DISPLAY="")
-        player = subprocess.Popen([exe], cwd=installation, env=env)
+        player = subprocess.Popen([exe], cwd=installation, env=env, preexec_fn=dies_with_us)
         processes.append(player)
         check(pyatspi, dbus)
         if player.poll() is not None:
