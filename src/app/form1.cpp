@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "form1.h"
 
+#include "accessibility.h"
 #include "atoms.h"
 #include "boundary.h"
 #include "clicklabel.h"
@@ -78,8 +79,9 @@ QComboBox* dropDown(const QString& text, const QStringList& items, QWidget* pare
     return place(box, left, top, width, 21);
 }
 
-QProgressBar* gauge(QWidget* parent, Qt::Orientation orientation, int value) {
-    auto* bar = new QProgressBar(parent);
+template <typename Bar = QProgressBar>
+Bar* gauge(QWidget* parent, Qt::Orientation orientation, int value) {
+    auto* bar = new Bar(parent);
     bar->setOrientation(orientation);
     bar->setRange(0, 100);
     bar->setValue(value);
@@ -161,6 +163,10 @@ void Form1::buildControls(QWidget* c) {
     Label11 = label(QStringLiteral("Start from Page:"), c, 16, 200);
     sEdit1 = place(new QLineEdit(QStringLiteral("1"), c), 16, 216, 73, 21);
     sBitBtn15 = button(QStringLiteral("Setting"), c, 16, 272, 121, 41);
+    accessibility::caption(Label1, ComboBox1);
+    accessibility::caption(Label10, sComboBox1);
+    accessibility::caption(Label20, sComboBox2);
+    accessibility::caption(Label11, sEdit1);
 
     // Middle: search, song commands, player.
     sBitBtn5 = button(QStringLiteral("Search"), c, 168, 16, 81, 41);
@@ -171,6 +177,7 @@ void Form1::buildControls(QWidget* c) {
     Label4->setFont(italic);
     place(Label4, 204, 64, 200, 14); // clear of "Status:" in this font
     sGauge3 = place(gauge(c, Qt::Horizontal, 0), 168, 80, 89, 9);
+    sGauge3->setAccessibleName(QStringLiteral("Search progress"));
     sBitBtn8 = button(QStringLiteral("Download Song"), c, 272, 8, 105, 41);
     sBitBtn9 = button(QStringLiteral("Check out on Quorvell"), c, 272, 56, 121, 41);
     sLabelFX1 = label(QStringLiteral("Player:"), c, 168, 120);
@@ -183,17 +190,21 @@ void Form1::buildControls(QWidget* c) {
     sBitBtn6 = button(QString(), c, 371, 127, 25, 25);
     sBitBtn6->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
     sBitBtn6->setToolTip(QStringLiteral("Volume up"));
+    sBitBtn6->setAccessibleName(sBitBtn6->toolTip());
     sBitBtn7 = button(QString(), c, 371, 232, 25, 25);
     sBitBtn7->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
     sBitBtn7->setToolTip(QStringLiteral("Volume down"));
-    sGauge1 = place(gauge(c, Qt::Vertical, 50), 372, 151, 22, 82);
+    sBitBtn7->setAccessibleName(sBitBtn7->toolTip());
+    sGauge1 = place(gauge<Gauge>(c, Qt::Vertical, 50), 372, 151, 22, 82);
+    sGauge1->setAccessibleName(QStringLiteral("Volume"));
     Label2 = label(QStringLiteral("Now playing:"), c, 168, 256);
     QFont bold = Label2->font();
     bold.setBold(true);
     Label2->setFont(bold);
     Label2->adjustSize();
     Label9 = place(new QLabel(QStringLiteral("Loading..."), c), 168, 272, 236, 14);
-    sGauge2 = place(gauge(c, Qt::Horizontal, 0), 168, 288, 161, 17);
+    sGauge2 = place(gauge<Gauge>(c, Qt::Horizontal, 0), 168, 288, 161, 17);
+    sGauge2->setAccessibleName(QStringLiteral("Position"));
     // The time labels get room for longer texts than "0:00"; the elapsed
     // time grows to the left so that it never runs into the "/".
     Label16 = place(new QLabel(QStringLiteral("0:00"), c), 330, 289, 28, 14);
@@ -217,6 +228,9 @@ void Form1::buildControls(QWidget* c) {
     SpeedButton2 = speedButton(QStringLiteral("<<"));
     SpeedButton3 = speedButton(QStringLiteral(">>"));
     SpeedButton3->hide();
+    // Read aloud, "<<" and ">>" would be mere punctuation.
+    SpeedButton2->setAccessibleName(QStringLiteral("Hide playlist"));
+    SpeedButton3->setAccessibleName(QStringLiteral("Show playlist"));
     connect(SpeedButton2, &QToolButton::clicked, this, &Form1::SpeedButton2Click);
     connect(SpeedButton3, &QToolButton::clicked, this, &Form1::SpeedButton3Click);
 
@@ -230,8 +244,12 @@ void Form1::buildControls(QWidget* c) {
     ListBox1 = list(c, 424, 67, 185, 222);
     sListBox1 = list(c, 428, 120, 177, 168);
     sListBox1->hide();
+    ListBox1->setAccessibleName(QStringLiteral("Search results"));
+    sListBox1->setAccessibleName(QStringLiteral("Own playlist"));
+    sListBox2->setAccessibleName(QStringLiteral("Favourite songs"));
     sComboBox3 = dropDown(QStringLiteral("Standart Playlist"), {}, c, 428, 96, 117);
     sComboBox3->hide();
+    accessibility::caption(Label5, sComboBox3);
     sBitBtn12 = button(QStringLiteral("New playlist"), c, 426, 69, 84, 25);
     sBitBtn12->hide();
     sBitBtn13 = button(QStringLiteral("Delete playlist"), c, 512, 69, 95, 25);
@@ -431,15 +449,16 @@ void Form1::closeEvent(QCloseEvent* event) {
     QCoreApplication::quit();
 }
 
-// Tab goes down the search options, through the player's buttons and on to
-// the lists' panel, as the eye reads the window. Hidden controls are passed by.
+// Tab goes down the search options, through the player's buttons and bars
+// and on to the lists' panel, as the eye reads the window. Hidden controls
+// are passed by.
 void Form1::setUpKeyboard() {
     QWidget* const order[] = {
-        ComboBox1,  sCheckBox3, sComboBox1,   sComboBox2,   sEdit1,    sBitBtn15, sBitBtn5,
-        sBitBtn8,   sBitBtn9,   sBitBtn3,     sBitBtn4,     sBitBtn11, sBitBtn2,  sBitBtn1,
-        sBitBtn6,   sBitBtn7,   SpeedButton2, SpeedButton3, sButton2,  sButton4,  sButton3,
-        sBitBtn12,  sBitBtn13,  sComboBox3,   sBitBtn14,    ListBox1,  sListBox1, sListBox2,
-        sCheckBox1, sButton5,   sBitBtn10,    sButton7};
+        ComboBox1, sCheckBox3, sComboBox1, sComboBox2, sEdit1,       sBitBtn15,    sBitBtn5,
+        sBitBtn8,  sBitBtn9,   sBitBtn3,   sBitBtn4,   sBitBtn11,    sBitBtn2,     sBitBtn1,
+        sBitBtn6,  sGauge1,    sBitBtn7,   sGauge2,    SpeedButton2, SpeedButton3, sButton2,
+        sButton4,  sButton3,   sBitBtn12,  sBitBtn13,  sComboBox3,   sBitBtn14,    ListBox1,
+        sListBox1, sListBox2,  sCheckBox1, sButton5,   sBitBtn10,    sButton7};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     for (QListWidget* list : {ListBox1, sListBox1, sListBox2})
@@ -470,7 +489,8 @@ bool Form1::listKeyEvent(QObject* watched, QEvent* event) {
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    if (barMouseEvent(watched, event) || listKeyEvent(watched, event))
+    if (barMouseEvent(watched, event) || barKeyEvent(watched, event) ||
+        listKeyEvent(watched, event))
         return true;
     // Presses that a control leaves unhandled reach the client area too; only
     // one on the bare background counts.

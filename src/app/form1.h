@@ -3,6 +3,7 @@
 
 #include "boundary.h"
 #include "filedialog.h"
+#include "gauge.h"
 #include "shortcut.h"
 #include "titlelist.h"
 #include "version.h"
@@ -294,10 +295,10 @@ public:
     QPushButton* sBitBtn1;  // Next
     QPushButton* sBitBtn6;  // volume up
     QPushButton* sBitBtn7;  // volume down
-    QProgressBar* sGauge1;  // volume
+    Gauge* sGauge1;         // volume
     QLabel* Label2;
-    QLabel* Label9;        // now playing
-    QProgressBar* sGauge2; // song position
+    QLabel* Label9; // now playing
+    Gauge* sGauge2; // song position
     QLabel* Label16;
     QLabel* Label17;
     QLabel* Label15;
@@ -478,8 +479,11 @@ private:
     void radioBrokeOff();
     void reopenRadio();
     void seekTo(int x);
+    void seekToPercent(int percent);
+    void seekBy(double seconds);
     void setVolumeFrom(int y);
     bool barMouseEvent(QObject* watched, QEvent* event);
+    bool barKeyEvent(QObject* watched, QEvent* event);
     void setUpKeyboard();
     bool listKeyEvent(QObject* watched, QEvent* event);
 

@@ -14,6 +14,7 @@ Form13::Form13(Form1& form1)
     setFont(form1.font()); // a window of its own does not inherit the main window's font
     CheckListBox1->setGeometry(0, 0, 137, 410);
     CheckListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    CheckListBox1->setAccessibleName(QStringLiteral("Genres"));
     for (const QString& genre : catalogue::genreNames()) {
         auto* item = new QListWidgetItem(genre, CheckListBox1);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);

@@ -27,6 +27,7 @@ AboutBox::AboutBox(Form1& form1)
     setFont(form1.font());
     Image1->setPixmap(programPicture(113));
     Image1->setFixedSize(113, 113);
+    Image1->setAccessibleName(QStringLiteral("Maker's page on Quorvell"));
     QFont product = font();
     product.setBold(true);
     product.setPixelSize(font().pixelSize() + 4);

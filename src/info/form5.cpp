@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "form5.h"
 
+#include "accessibility.h"
 #include "form1.h"
 
 #include <QLabel>
@@ -18,6 +19,7 @@ Form5::Form5(Form1& form1)
     RichEdit1->setReadOnly(true);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setMinimumSize(320, 200);
+    accessibility::caption(Label1, RichEdit1);
     Button1->setDefault(true);
 
     auto* layout = new QVBoxLayout(this);

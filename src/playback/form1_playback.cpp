@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 namespace qv {
@@ -102,6 +104,12 @@ void Form1::setUpPlayback() {
     connect(sBitBtn7, &QPushButton::clicked, this, &Form1::sBitBtn7Click);
     sGauge1->installEventFilter(this);
     sGauge2->installEventFilter(this);
+    // A screen reader sets a bar as a press at that place would.
+    connect(sGauge1, &Gauge::valueRequested, this, &Form1::setVolumeLevel);
+    connect(sGauge2, &Gauge::valueRequested, this, &Form1::seekToPercent);
+    sGauge2->valueText = [this] {
+        return QStringLiteral("%1 of %2").arg(Label16->text(), Label15->text());
+    };
 
     connect(sBitBtn8, &QPushButton::clicked, this, &Form1::sBitBtn8Click);
     connect(sBitBtn9, &QPushButton::clicked, this, &Form1::sBitBtn9Click);
@@ -344,6 +352,26 @@ void Form1::seekTo(int x) {
     WindowsMediaPlayer1->setCurrentPosition(WindowsMediaPlayer1->duration() * percent / 100);
 }
 
+// A press at the place of the bar that shows this value.
+void Form1::seekToPercent(int percent) {
+    guarded([&] {
+        if (WindowsMediaPlayer1->playState() == MediaPlayer::PlayState::Undefined)
+            return;
+        setBar(*sGauge2, percent);
+        WindowsMediaPlayer1->setCurrentPosition(WindowsMediaPlayer1->duration() * percent / 100);
+    });
+}
+
+// Within the song; a stream without a length has nowhere to go.
+void Form1::seekBy(double seconds) {
+    guarded([&] {
+        const double length = WindowsMediaPlayer1->duration();
+        if (length > 0)
+            seekToSeconds(
+                std::clamp(WindowsMediaPlayer1->currentPosition() + seconds, 0.0, length));
+    });
+}
+
 void Form1::seekToSeconds(double seconds) {
     guarded([&] {
         if (WindowsMediaPlayer1->playState() == MediaPlayer::PlayState::Undefined)
@@ -398,6 +426,43 @@ bool Form1::barMouseEvent(QObject* watched, QEvent* event) {
     else
         position ? sGauge2MouseUp() : sGauge1MouseUp();
     return true;
+}
+
+// With the focus on a bar: Left and Right seek 5 s, Home and End go to the
+// song's start and end; Up and Down turn the volume as its buttons do.
+bool Form1::barKeyEvent(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || (watched != sGauge1 && watched != sGauge2))
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    constexpr double kKeySeekSeconds = 5;
+    switch (watched == sGauge2 ? key->key() : 0) {
+    case Qt::Key_Left:
+        seekBy(-kKeySeekSeconds);
+        return true;
+    case Qt::Key_Right:
+        seekBy(kKeySeekSeconds);
+        return true;
+    case Qt::Key_Home:
+        seekBy(-std::numeric_limits<double>::infinity());
+        return true;
+    case Qt::Key_End:
+        seekBy(std::numeric_limits<double>::infinity());
+        return true;
+    default:
+        break;
+    }
+    switch (watched == sGauge1 ? key->key() : 0) {
+    case Qt::Key_Up:
+        sBitBtn6Click();
+        return true;
+    case Qt::Key_Down:
+        sBitBtn7Click();
+        return true;
+    default:
+        return false;
+    }
 }
 
 // ---- Song page, download, radio ----

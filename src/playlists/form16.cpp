@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "form16.h"
 
+#include "accessibility.h"
 #include "boundary.h"
 #include "form1.h"
 #include "listrows.h"
@@ -29,7 +30,9 @@ Form16::Form16(Form1& form1)
     sBitBtn1->setDefault(true);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Select the playlist, you want to export:"), this));
+    auto* label = new QLabel(QStringLiteral("Select the playlist, you want to export:"), this);
+    accessibility::caption(label, sComboBox1);
+    layout->addWidget(label);
     layout->addWidget(sComboBox1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

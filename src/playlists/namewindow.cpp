@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "namewindow.h"
 
+#include "accessibility.h"
 #include "messages.h"
 #include "playliststore.h"
 #include "textfile.h"
@@ -22,7 +23,9 @@ NameWindow::NameWindow(const QString& caption, const QString& prompt, const QWid
     sButton1->setDefault(true);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(prompt, this));
+    auto* label = new QLabel(prompt, this);
+    accessibility::caption(label, sEdit1);
+    layout->addWidget(label);
     layout->addWidget(sEdit1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "form11.h"
 
+#include "accessibility.h"
 #include "boundary.h"
 #include "form1.h"
 #include "hotkeyroute.h"
@@ -34,6 +35,8 @@ namespace qv {
 
 HotkeyField::HotkeyField(QWidget* parent) : QKeySequenceEdit(parent) {
     setClearButtonEnabled(true);
+    for (QToolButton* clear : findChildren<QToolButton*>())
+        clear->setAccessibleName(QStringLiteral("Clear"));
     // The clear button empties the field.
     connect(this, &QKeySequenceEdit::keySequenceChanged, this, [this](const QKeySequence& keys) {
         if (keys.isEmpty())
@@ -132,6 +135,7 @@ void Form11::buildGeneral() {
     sBitBtn4 = new QToolButton(sPanel1);
     sBitBtn4->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
     sBitBtn4->setAutoRaise(true);
+    sBitBtn4->setAccessibleName(QStringLiteral("About start-up reports"));
     sCheckBox8 = new QCheckBox(QStringLiteral("Minimize to tray instead of minimizing"), sPanel1);
     sCheckBox13 = new QCheckBox(QStringLiteral("Show trayicon allways"), sPanel1);
     sCheckBox14 = new QCheckBox(QStringLiteral("Notification when playing new song "), sPanel1);
@@ -162,6 +166,9 @@ void Form11::buildHotkeys() {
     const auto addRow = [&](QCheckBox*& box, HotkeyField*& field, const QString& caption) {
         box = new QCheckBox(caption, Hotkeys1);
         field = new HotkeyField(Hotkeys1);
+        field->setAccessibleName(caption);
+        for (QLineEdit* keys : field->findChildren<QLineEdit*>())
+            keys->setAccessibleName(caption);
         field->setMinimumWidth(140);
         grid->addWidget(box, row, 0);
         grid->addWidget(field, row, 1);
@@ -193,6 +200,7 @@ void Form11::buildAppearance() {
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     ComboBox1->setCompleter(nullptr);
     ComboBox1->setMinimumWidth(160);
+    accessibility::caption(Label1, ComboBox1);
     GroupBox1 = new QGroupBox(QStringLiteral("Advanced"), Panel1);
     sCheckBox10 = new QCheckBox(QStringLiteral("Extended borders"), GroupBox1);
     sCheckBox6 = new QCheckBox(QStringLiteral("Glowing"), GroupBox1);
@@ -200,6 +208,7 @@ void Form11::buildAppearance() {
     sScrollBar1 = new QScrollBar(Qt::Horizontal, GroupBox1);
     sScrollBar1->setRange(0, 360);
     sScrollBar1->setMinimumWidth(150);
+    sScrollBar1->setAccessibleName(QStringLiteral("Hue offset"));
     sScrollBar1->installEventFilter(this);
     Label2 = new QLabel(QStringLiteral("0"), GroupBox1);
     Label2->setMinimumWidth(24);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "form10.h"
 
+#include "accessibility.h"
 #include "boundary.h"
 #include "form1.h"
 #include "logging.h"
@@ -69,6 +70,7 @@ Form10::Form10(Form1& form1)
     sGauge1->setRange(0, 100);
     sGauge1->setValue(0);
     sGauge1->setMinimumWidth(260);
+    accessibility::caption(Label1, sGauge1);
     Button2->hide();
 
     auto* layout = new QVBoxLayout(this);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "form3.h"
 
+#include "accessibility.h"
 #include "boundary.h"
 #include "form1.h"
 #include "inifile.h"
@@ -51,6 +52,7 @@ Form3::Form3(Form1& form1)
     sGauge1->setValue(0);
     sGauge1->setFormat(QStringLiteral("%v%"));
     sGauge1->setGeometry(224, 144, 100, 18);
+    accessibility::caption(sLabelFX1, sGauge1);
 }
 
 void Form3::paintEvent(QPaintEvent*) {

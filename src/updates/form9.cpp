@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "form9.h"
 
+#include "accessibility.h"
 #include "form1.h"
 #include "secondarywindows.h"
 #include "showwindow.h"
@@ -27,6 +28,7 @@ Form9::Form9(Form1& form1)
     RichEdit1->setReadOnly(true);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setMinimumSize(320, 180);
+    accessibility::caption(Label1, RichEdit1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label2);
