@@ -479,6 +479,7 @@ private:
     void radioBrokeOff();
     void reopenRadio();
     void seekTo(int x);
+    void seekToBarPercent(int percent); // without the checks of a press
     void seekToPercent(int percent);
     void seekBy(double seconds);
     void setVolumeFrom(int y);

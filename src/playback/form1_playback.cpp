@@ -347,7 +347,10 @@ void Form1::sGauge2MouseUp() {
 }
 
 void Form1::seekTo(int x) {
-    const int percent = playback::seekPercent(x, sGauge2->width());
+    seekToBarPercent(playback::seekPercent(x, sGauge2->width()));
+}
+
+void Form1::seekToBarPercent(int percent) {
     setBar(*sGauge2, percent);
     WindowsMediaPlayer1->setCurrentPosition(WindowsMediaPlayer1->duration() * percent / 100);
 }
@@ -355,10 +358,8 @@ void Form1::seekTo(int x) {
 // A press at the place of the bar that shows this value.
 void Form1::seekToPercent(int percent) {
     guarded([&] {
-        if (WindowsMediaPlayer1->playState() == MediaPlayer::PlayState::Undefined)
-            return;
-        setBar(*sGauge2, percent);
-        WindowsMediaPlayer1->setCurrentPosition(WindowsMediaPlayer1->duration() * percent / 100);
+        if (WindowsMediaPlayer1->playState() != MediaPlayer::PlayState::Undefined)
+            seekToBarPercent(percent);
     });
 }
 

@@ -153,13 +153,10 @@ QStringList heardNames(QObject* object) {
 
 } // namespace
 
-class TestAccessibility : public QObject {
+class TestAccessibility : public ProgramTest {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TestInstall> install_;
-    std::unique_ptr<qv::MessageRecorder> messages_;
-    std::unique_ptr<Form1> form1_;
     FakeMediaPlayer* player_ = nullptr;
 
     void startPlaying(double seconds) {
@@ -191,11 +188,7 @@ private slots:
         player_->volumeRequests.clear();
     }
 
-    void cleanup() {
-        form1_.reset();
-        messages_.reset();
-        install_.reset();
-    }
+    void cleanup() { endProgram(); }
 
     void mainWindowControlsAreNamed() {
         const struct {
