@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "lazywindow.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -11,6 +13,9 @@ namespace qv {
 // is open already.
 inline void showCentred(QWidget& window) {
     if (!window.isVisible()) {
+        // Measured with its controls, which it may not have made yet.
+        if (auto* lazy = dynamic_cast<LazyControls*>(&window))
+            lazy->ensureBuilt();
         if (window.layout())
             window.adjustSize();
         if (const QScreen* screen = QGuiApplication::primaryScreen())

@@ -7,11 +7,18 @@
 
 namespace qv {
 
-Form13::Form13(Form1& form1)
-    : QWidget(nullptr, windowing::genreListFlags()), CheckListBox1(new QListWidget(this)),
-      sBitBtn1(new QPushButton(QStringLiteral("OK"), this)), form1_(form1) {
+Form13::Form13(Form1& form1) : LazyWindow(nullptr, windowing::genreListFlags()), form1_(form1) {
     setFixedSize(137, 435);
     setFont(form1.font()); // a window of its own does not inherit the main window's font
+    // There it is a popup, and only "OK", the main window's background and
+    // "more..." close it.
+    if (windowing::desktopPlacesWindows())
+        kept = new windowing::KeptPopup(*this, form1, [&form1] { return form1.ending(); });
+}
+
+void Form13::build() {
+    CheckListBox1 = new QListWidget(this);
+    sBitBtn1 = new QPushButton(QStringLiteral("OK"), this);
     CheckListBox1->setGeometry(0, 0, 137, 410);
     CheckListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     CheckListBox1->setAccessibleName(QStringLiteral("Genres"));
@@ -22,10 +29,6 @@ Form13::Form13(Form1& form1)
     }
     sBitBtn1->setGeometry(0, 410, 138, 28);
     connect(sBitBtn1, &QPushButton::clicked, this, &Form13::sBitBtn1Click);
-    // There it is a popup, and only "OK", the main window's background and
-    // "more..." close it.
-    if (windowing::desktopPlacesWindows())
-        kept = new windowing::KeptPopup(*this, form1, [&form1] { return form1.ending(); });
 }
 
 void Form13::sBitBtn1Click() {

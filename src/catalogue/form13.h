@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "lazywindow.h"
+
 #include <QListWidget>
 #include <QPushButton>
 #include <QStringList>
@@ -17,7 +19,7 @@ class KeptPopup;
 // window that the "more..." box shows beside the mouse pointer (on Wayland a
 // popup of the main window, placed where "more..." was clicked). Its marks
 // last while the program runs; hiding it keeps them.
-class Form13 : public QWidget {
+class Form13 : public LazyWindow<QWidget> {
     Q_OBJECT
 public:
     explicit Form13(Form1& form1);
@@ -28,12 +30,14 @@ public:
     // The ticked genres, in list order.
     QStringList checkedGenres() const;
 
-    QListWidget* CheckListBox1;
-    QPushButton* sBitBtn1;
+    Control<QListWidget> CheckListBox1{*this};
+    Control<QPushButton> sBitBtn1{*this};
     // Where the desktop places windows: keeps the popup open; null elsewhere.
     windowing::KeptPopup* kept = nullptr;
 
 private:
+    void build() override;
+
     Form1& form1_;
 };
 

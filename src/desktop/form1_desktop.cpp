@@ -80,21 +80,15 @@ void Form1::Button13Click() {
     const Form11* settings = windows.form11.get();
     if (!settings || !hotkeys)
         return;
-    const struct {
-        HotkeySlot slot;
-        const QCheckBox* box;
-        const HotkeyField* field;
-    } rows[] = {{PlayPauseKey, settings->sCheckBox1, settings->HotKey1},
-                {NextSongKey, settings->sCheckBox2, settings->HotKey2},
-                {PreviousSongKey, settings->sCheckBox4, settings->HotKey4},
-                {RestoreKey, settings->sCheckBox5, settings->HotKey5}};
-    // A row that is not ticked keeps whatever it registered before.
-    for (const auto& row : rows) {
-        hotkeys->describe(hotkeyIds[row.slot], kHotkeyNames[row.slot], row.box->text());
-        if (!row.box->isChecked())
+    // A row that is not ticked keeps whatever it registered before. The rows
+    // are in the order of the slots.
+    for (const HotkeySlot slot : {PlayPauseKey, NextSongKey, PreviousSongKey, RestoreKey}) {
+        hotkeys->describe(hotkeyIds[slot], kHotkeyNames[slot], Form11::kHotkeyCaptions[slot]);
+        const Form11::HotkeyRow row = settings->hotkeyRow(slot);
+        if (!row.ticked)
             continue;
-        hotkeys->unregisterHotkey(hotkeyIds[row.slot]);
-        hotkeys->registerHotkey(hotkeyIds[row.slot], row.field->value());
+        hotkeys->unregisterHotkey(hotkeyIds[slot]);
+        hotkeys->registerHotkey(hotkeyIds[slot], row.value);
     }
 }
 
@@ -103,15 +97,15 @@ void Form1::WMHotKey(shortcut::Value pressed) {
     if (!settings)
         return;
     const struct {
-        const HotkeyField* field;
+        HotkeySlot slot;
         void (Form1::*action)();
-    } rows[] = {{settings->HotKey1, nullptr},
-                {settings->HotKey2, &Form1::sBitBtn1Click},
-                {settings->HotKey4, &Form1::sBitBtn2Click},
-                {settings->HotKey5, &Form1::bringToFront}};
+    } rows[] = {{PlayPauseKey, nullptr},
+                {NextSongKey, &Form1::sBitBtn1Click},
+                {PreviousSongKey, &Form1::sBitBtn2Click},
+                {RestoreKey, &Form1::bringToFront}};
     // Every row is tested against its field as it is now, in table order.
     for (const auto& row : rows) {
-        if (row.field->value() != pressed)
+        if (settings->hotkeyRow(row.slot).value != pressed)
             continue;
         if (row.action)
             (this->*row.action)();

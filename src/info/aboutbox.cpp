@@ -14,17 +14,20 @@
 
 namespace qv {
 
-AboutBox::AboutBox(Form1& form1)
-    : Image1(new ClickLabel(QString(), this)),
-      ProductName(new QLabel(QStringLiteral("Quorvell Music Player"), this)),
-      Version(new QLabel(QStringLiteral(QV_VERSION), this)),
-      Label1(new QLabel(QStringLiteral("Homepage: "), this)),
-      sLabelFX1(new ClickLabel(Servers::current().homepage, this)),
-      Label3(new QLabel(QStringLiteral("Contact:"), this)),
-      sLabelFX2(new ClickLabel(Servers::current().contactMail, this)),
-      OKButton(new QPushButton(QStringLiteral("OK"), this)) {
+AboutBox::AboutBox(Form1& form1) {
     setWindowTitle(QStringLiteral("About"));
     setFont(form1.font());
+}
+
+void AboutBox::build() {
+    Image1 = new ClickLabel(QString(), this);
+    ProductName = new QLabel(QStringLiteral("Quorvell Music Player"), this);
+    Version = new QLabel(QStringLiteral(QV_VERSION), this);
+    Label1 = new QLabel(QStringLiteral("Homepage: "), this);
+    sLabelFX1 = new ClickLabel(Servers::current().homepage, this);
+    Label3 = new QLabel(QStringLiteral("Contact:"), this);
+    sLabelFX2 = new ClickLabel(Servers::current().contactMail, this);
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
     Image1->setPixmap(programPicture(113));
     Image1->setFixedSize(113, 113);
     Image1->setAccessibleName(QStringLiteral("Maker's page on Quorvell"));
@@ -32,11 +35,9 @@ AboutBox::AboutBox(Form1& form1)
     product.setBold(true);
     product.setPixelSize(font().pixelSize() + 4);
     ProductName->setFont(product);
-    for (ClickLabel* link : {sLabelFX1, sLabelFX2}) {
-        QPalette palette = link->palette();
-        palette.setColor(QPalette::WindowText, palette.color(QPalette::Link));
-        link->setPalette(palette);
-    }
+    // In the skin's link colour, also after the skin changes.
+    for (ClickLabel* link : {sLabelFX1, sLabelFX2})
+        link->setForegroundRole(QPalette::Link);
     OKButton->setDefault(true);
 
     auto* layout = new QGridLayout(this);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "lazywindow.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -12,24 +14,27 @@ class ClickLabel;
 class Form1;
 
 // The about box: picture, product, version, homepage and contact links.
-class AboutBox : public QDialog {
+class AboutBox : public LazyWindow<QDialog> {
     Q_OBJECT
 public:
     explicit AboutBox(Form1& form1);
 
-    ClickLabel* Image1; // the maker's page on the portal
-    QLabel* ProductName;
-    QLabel* Version;
-    QLabel* Label1;
-    ClickLabel* sLabelFX1; // homepage address; opens the maker's portal page
-    QLabel* Label3;
-    ClickLabel* sLabelFX2; // contact address; mails the second address
-    QPushButton* OKButton;
+    Control<ClickLabel> Image1{*this}; // the maker's page on the portal
+    Control<QLabel> ProductName{*this};
+    Control<QLabel> Version{*this};
+    Control<QLabel> Label1{*this};
+    Control<ClickLabel> sLabelFX1{*this}; // homepage address; opens the maker's portal page
+    Control<QLabel> Label3{*this};
+    Control<ClickLabel> sLabelFX2{*this}; // contact address; mails the second address
+    Control<QPushButton> OKButton{*this};
 
     void Image1Click();
     void sLabelFX1Click();
     void sLabelFX2Click();
     void OKButtonClick();
+
+private:
+    void build() override;
 };
 
 } // namespace qv

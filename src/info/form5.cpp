@@ -11,11 +11,15 @@
 
 namespace qv {
 
-Form5::Form5(Form1& form1)
-    : Label1(new QLabel(QStringLiteral("Whats New?"), this)), RichEdit1(new QPlainTextEdit(this)),
-      Button1(new QPushButton(QStringLiteral("OK"), this)), form1_(form1) {
+Form5::Form5(Form1& form1) : form1_(form1) {
     setWindowTitle(QStringLiteral("Changelog"));
     setFont(form1.font());
+}
+
+void Form5::build() {
+    Label1 = new QLabel(QStringLiteral("Whats New?"), this);
+    RichEdit1 = new QPlainTextEdit(this);
+    Button1 = new QPushButton(QStringLiteral("OK"), this);
     RichEdit1->setReadOnly(true);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setMinimumSize(320, 200);

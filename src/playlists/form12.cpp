@@ -17,10 +17,14 @@ Form12::Form12(Form1& form1)
     : NameWindow(QStringLiteral("Playlist name"),
                  QStringLiteral("Please enter the name of your Playlist"), form1),
       form1_(form1) {
-    connect(sButton1, &QPushButton::clicked, this, &Form12::sButton1Click);
-    connect(sButton2, &QPushButton::clicked, this, &Form12::sButton2Click);
     // The title bar's close and Escape end here too.
     connect(this, &QDialog::finished, &form1_, [this] { form1_.setEnabled(true); });
+}
+
+void Form12::build() {
+    NameWindow::build();
+    connect(sButton1, &QPushButton::clicked, this, &Form12::sButton1Click);
+    connect(sButton2, &QPushButton::clicked, this, &Form12::sButton2Click);
 }
 
 void Form12::sButton1Click() {

@@ -16,12 +16,17 @@ namespace qv {
 Form14::Form14(Form1& form1)
     : NameWindow(QStringLiteral("Login"), QStringLiteral("Please enter your Quorvell name:"),
                  form1),
-      sCheckBox1(new QCheckBox(QStringLiteral("Remember this Name"), this)), form1_(form1) {
+      form1_(form1) {
+    // Cancel, Escape and the title bar all end here.
+    connect(this, &QDialog::finished, &form1_, [this] { form1_.setEnabled(true); });
+}
+
+void Form14::build() {
+    NameWindow::build();
+    sCheckBox1 = new QCheckBox(QStringLiteral("Remember this Name"), this);
     addBelowField(sCheckBox1);
     connect(sButton1, &QPushButton::clicked, this, &Form14::sButton1Click);
     connect(sButton2, &QPushButton::clicked, this, &Form14::sButton2Click);
-    // Cancel, Escape and the title bar all end here.
-    connect(this, &QDialog::finished, &form1_, [this] { form1_.setEnabled(true); });
 }
 
 void Form14::showEvent(QShowEvent* event) {

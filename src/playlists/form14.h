@@ -16,7 +16,7 @@ class Form14 : public NameWindow {
 public:
     explicit Form14(Form1& form1);
 
-    QCheckBox* sCheckBox1; // "Remember this Name"
+    Control<QCheckBox> sCheckBox1{*this}; // "Remember this Name"
 
     void FormShow();
     void sButton1Click(); // OK
@@ -26,6 +26,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void build() override;
+
     Form1& form1_;
 };
 

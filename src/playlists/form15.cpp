@@ -15,7 +15,10 @@ using playlist::Base;
 Form15::Form15(Form1& form1)
     : NameWindow(QStringLiteral("Playlist name"),
                  QStringLiteral("Please enter the name of your playlist:"), form1),
-      form1_(form1) {
+      form1_(form1) {}
+
+void Form15::build() {
+    NameWindow::build();
     connect(sButton1, &QPushButton::clicked, this, &Form15::sButton1Click);
     connect(sButton2, &QPushButton::clicked, this, &Form15::sButton2Click);
 }

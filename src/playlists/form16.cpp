@@ -19,11 +19,15 @@ namespace qv {
 
 using playlist::Base;
 
-Form16::Form16(Form1& form1)
-    : sComboBox1(new QComboBox(this)), sBitBtn1(new QPushButton(QStringLiteral("OK"), this)),
-      sBitBtn2(new QPushButton(QStringLiteral("Cancel"), this)), form1_(form1) {
+Form16::Form16(Form1& form1) : form1_(form1) {
     setWindowTitle(QStringLiteral("Export playlist"));
     setFont(form1.font());
+}
+
+void Form16::build() {
+    sComboBox1 = new QComboBox(this);
+    sBitBtn1 = new QPushButton(QStringLiteral("OK"), this);
+    sBitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
     sComboBox1->setEditable(true);
     sComboBox1->setInsertPolicy(QComboBox::NoInsert);
     sComboBox1->setMinimumWidth(220);

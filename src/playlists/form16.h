@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "lazywindow.h"
+
 #include <QDialog>
 
 class QComboBox;
@@ -11,7 +13,7 @@ namespace qv {
 class Form1;
 
 // Picks the playlist to export; the copy goes where the save dialog says.
-class Form16 : public QDialog {
+class Form16 : public LazyWindow<QDialog> {
     Q_OBJECT
 public:
     explicit Form16(Form1& form1);
@@ -20,14 +22,16 @@ public:
     void sBitBtn1Click(); // OK
     void sBitBtn2Click(); // Cancel
 
-    QComboBox* sComboBox1;
-    QPushButton* sBitBtn1;
-    QPushButton* sBitBtn2;
+    Control<QComboBox> sComboBox1{*this};
+    Control<QPushButton> sBitBtn1{*this};
+    Control<QPushButton> sBitBtn2{*this};
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void build() override;
+
     Form1& form1_;
 };
 

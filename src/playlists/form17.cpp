@@ -16,7 +16,10 @@ using playlist::Base;
 Form17::Form17(Form1& form1)
     : NameWindow(QStringLiteral("Import Favorites"),
                  QStringLiteral("Please enter the name of your playlist:"), form1),
-      form1_(form1) {
+      form1_(form1) {}
+
+void Form17::build() {
+    NameWindow::build();
     connect(sButton1, &QPushButton::clicked, this, &Form17::sButton1Click);
     connect(sButton2, &QPushButton::clicked, this, &Form17::sButton2Click);
 }

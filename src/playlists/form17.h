@@ -17,6 +17,8 @@ public:
     void sButton2Click(); // Cancel
 
 private:
+    void build() override;
+
     Form1& form1_;
 };
 

@@ -15,15 +15,20 @@
 namespace qv {
 
 NameWindow::NameWindow(const QString& caption, const QString& prompt, const QWidget& fontFrom)
-    : sEdit1(new QLineEdit(this)), sButton1(new QPushButton(QStringLiteral("OK"), this)),
-      sButton2(new QPushButton(QStringLiteral("Cancel"), this)) {
+    : prompt_(prompt) {
     setWindowTitle(caption);
     setFont(fontFrom.font()); // a window of its own does not inherit it
+}
+
+void NameWindow::build() {
+    sEdit1 = new QLineEdit(this);
+    sButton1 = new QPushButton(QStringLiteral("OK"), this);
+    sButton2 = new QPushButton(QStringLiteral("Cancel"), this);
     sEdit1->setMinimumWidth(220);
     sButton1->setDefault(true);
 
     auto* layout = new QVBoxLayout(this);
-    auto* label = new QLabel(prompt, this);
+    auto* label = new QLabel(prompt_, this);
     accessibility::caption(label, sEdit1);
     layout->addWidget(label);
     layout->addWidget(sEdit1);

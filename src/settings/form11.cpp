@@ -44,10 +44,13 @@ HotkeyField::HotkeyField(QWidget* parent) : QKeySequenceEdit(parent) {
     });
 }
 
+shortcut::Value HotkeyField::kept(shortcut::Value value) {
+    return shortcut::toKeyCombination(value).key() == Qt::Key_unknown ? 0 : value;
+}
+
 void HotkeyField::setValue(shortcut::Value value) {
-    const QKeyCombination combination = shortcut::toKeyCombination(value);
-    value_ = combination.key() == Qt::Key_unknown ? 0 : value;
-    setKeySequence(value_ ? QKeySequence(combination) : QKeySequence());
+    value_ = kept(value);
+    setKeySequence(value_ ? QKeySequence(shortcut::toKeyCombination(value_)) : QKeySequence());
 }
 
 // One combination with Shift, Ctrl or Alt replaces the hotkey; a key without
@@ -78,7 +81,13 @@ void HotkeyField::keyReleaseEvent(QKeyEvent* event) {
 Form11::Form11(Form1& form1) : form1_(form1) {
     setWindowTitle(QStringLiteral("Settings"));
     setFont(form1.font()); // a window of its own does not inherit it
+    // However the window closes, the main window is usable again.
+    connect(this, &QDialog::finished, &form1_, [this] { form1_.setEnabled(true); });
+    if (form1_.hotkeys)
+        connect(form1_.hotkeys, &HotkeyRoute::statusChanged, this, &Form11::updateHotkeyNote);
+}
 
+void Form11::build() {
     sButton1 = new QPushButton(QStringLiteral("General"), this);
     sButton2 = new QPushButton(QStringLiteral("Hotkeys"), this);
     sButton3 = new QPushButton(QStringLiteral("Appearance"), this);
@@ -121,10 +130,7 @@ Form11::Form11(Form1& form1) : form1_(form1) {
     connect(sButton4, &QPushButton::clicked, this, &Form11::sButton4Click);
     connect(sBitBtn2, &QPushButton::clicked, this, &Form11::sBitBtn2Click);
     connect(sBitBtn1, &QPushButton::clicked, this, &Form11::sBitBtn1Click);
-    // However the window closes, the main window is usable again.
-    connect(this, &QDialog::finished, &form1_, [this] { form1_.setEnabled(true); });
-    if (form1_.hotkeys)
-        connect(form1_.hotkeys, &HotkeyRoute::statusChanged, this, &Form11::updateHotkeyNote);
+    showHotkeys(hotkeys_);
     updateHotkeyNote();
 }
 
@@ -163,7 +169,8 @@ void Form11::buildHotkeys() {
     auto* grid = new QGridLayout(Hotkeys1);
     grid->addWidget(sCheckBox7, 0, 0, 1, 2);
     int row = 1;
-    const auto addRow = [&](QCheckBox*& box, HotkeyField*& field, const QString& caption) {
+    const auto addRow = [&](Control<QCheckBox>& box, Control<HotkeyField>& field,
+                            const QString& caption) {
         box = new QCheckBox(caption, Hotkeys1);
         field = new HotkeyField(Hotkeys1);
         field->setAccessibleName(caption);
@@ -174,20 +181,15 @@ void Form11::buildHotkeys() {
         grid->addWidget(field, row, 1);
         ++row;
     };
-    addRow(sCheckBox1, HotKey1, QStringLiteral("Play / Pause"));
-    addRow(sCheckBox2, HotKey2, QStringLiteral("Next song"));
-    addRow(sCheckBox4, HotKey4, QStringLiteral("Previous song"));
-    addRow(sCheckBox5, HotKey5, QStringLiteral("Restore / minimize"));
+    addRow(sCheckBox1, HotKey1, kHotkeyCaptions[0]);
+    addRow(sCheckBox2, HotKey2, kHotkeyCaptions[1]);
+    addRow(sCheckBox4, HotKey4, kHotkeyCaptions[2]);
+    addRow(sCheckBox5, HotKey5, kHotkeyCaptions[3]);
     hotkeyNote = new QLabel(Hotkeys1);
     hotkeyNote->setWordWrap(true);
     hotkeyNote->hide();
     grid->addWidget(hotkeyNote, row++, 0, 1, 2);
     grid->setRowStretch(row, 1);
-    // The layout's own combinations, replaced from the file at creation.
-    HotKey1->setValue(49232);
-    HotKey2->setValue(49230);
-    HotKey4->setValue(49229);
-    HotKey5->setValue(49234);
 
     connect(sCheckBox7, &QCheckBox::clicked, this, &Form11::sCheckBox7Click);
 }
@@ -266,23 +268,49 @@ void Form11::load(QCheckBox* box, bool checked, void (Form11::*clickAction)()) {
 
 void Form11::loadHotkeys(const IniFile& ini) {
     const auto key = [&](const settings::Text& k) {
-        return shortcut::fromText(settings::read(ini, k));
+        return HotkeyField::kept(shortcut::fromText(settings::read(ini, k)));
     };
-    HotKey1->setValue(key(settings::kPlayKey));
-    HotKey2->setValue(key(settings::kNextKey));
-    HotKey4->setValue(key(settings::kPreviousKey));
-    HotKey5->setValue(key(settings::kMinimizeKey));
-    load(sCheckBox7, settings::read(ini, settings::kHotkeysEnabled), &Form11::sCheckBox7Click);
-    load(sCheckBox1, settings::read(ini, settings::kPlayKeyEnabled), nullptr);
-    load(sCheckBox2, settings::read(ini, settings::kNextKeyEnabled), nullptr);
-    load(sCheckBox4, settings::read(ini, settings::kPreviousKeyEnabled), nullptr);
-    load(sCheckBox5, settings::read(ini, settings::kMinimizeKeyEnabled), nullptr);
-    sCheckBox7Click(); // the rows follow "Use Hotkeys" whether or not it changed
+    using namespace settings;
+    const HotkeyPage page{read(ini, kHotkeysEnabled),
+                          {read(ini, kPlayKeyEnabled), read(ini, kNextKeyEnabled),
+                           read(ini, kPreviousKeyEnabled), read(ini, kMinimizeKeyEnabled)},
+                          {key(kPlayKey), key(kNextKey), key(kPreviousKey), key(kMinimizeKey)}};
+    if (built())
+        showHotkeys(page);
+    else
+        hotkeys_ = page;
     form1_.Button13Click();
     updateHotkeyNote();
 }
 
+void Form11::showHotkeys(const HotkeyPage& page) {
+    HotKey1->setValue(page.values[0]);
+    HotKey2->setValue(page.values[1]);
+    HotKey4->setValue(page.values[2]);
+    HotKey5->setValue(page.values[3]);
+    load(sCheckBox7, page.use, &Form11::sCheckBox7Click);
+    load(sCheckBox1, page.ticked[0], nullptr);
+    load(sCheckBox2, page.ticked[1], nullptr);
+    load(sCheckBox4, page.ticked[2], nullptr);
+    load(sCheckBox5, page.ticked[3], nullptr);
+    sCheckBox7Click(); // the rows follow "Use Hotkeys" whether or not it changed
+}
+
+Form11::HotkeyRow Form11::hotkeyRow(int row) const {
+    if (!built())
+        return {hotkeys_.ticked.at(row), hotkeys_.values.at(row)};
+    const std::array<std::pair<QCheckBox*, HotkeyField*>, kHotkeyRows> rows{
+        {{sCheckBox1, HotKey1},
+         {sCheckBox2, HotKey2},
+         {sCheckBox4, HotKey4},
+         {sCheckBox5, HotKey5}}};
+    const auto [box, field] = rows.at(row);
+    return {box->isChecked(), field->value()};
+}
+
 void Form11::updateHotkeyNote() {
+    if (!built())
+        return; // made with the controls
     const QString alternative = QStringLiteral(
         " Its own keyboard settings can drive the player through its media controls (MPRIS).");
     QString note;

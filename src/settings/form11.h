@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "lazywindow.h"
 #include "shortcut.h"
 
 #include <QDialog>
 #include <QKeySequenceEdit>
+#include <array>
 
 class QCheckBox;
 class QComboBox;
@@ -28,6 +30,8 @@ public:
 
     shortcut::Value value() const { return value_; }
     void setValue(shortcut::Value value);
+    // What setValue keeps of a value: 0 for one it cannot show.
+    static shortcut::Value kept(shortcut::Value value);
 
 protected:
     // Keys are taken here rather than recorded as a sequence of up to four.
@@ -40,11 +44,26 @@ private:
 
 // The settings window. Created once and hidden; its hotkey rows are the
 // working copy of the hotkey settings, read by the hotkey registration and
-// the hotkey handler whether the window is shown or not.
-class Form11 : public QDialog {
+// the hotkey handler whether the window is shown or not. Until its controls
+// exist, that copy is kept as plain values (hotkeyRow()).
+class Form11 : public LazyWindow<QDialog> {
     Q_OBJECT
 public:
     explicit Form11(Form1& form1);
+
+    // The hotkey rows in table order: Play / Pause, Next song, Previous song,
+    // Restore / minimize.
+    static constexpr int kHotkeyRows = 4;
+    static inline const std::array<QString, kHotkeyRows> kHotkeyCaptions{
+        QStringLiteral("Play / Pause"), QStringLiteral("Next song"),
+        QStringLiteral("Previous song"), QStringLiteral("Restore / minimize")};
+    struct HotkeyRow {
+        bool ticked;
+        shortcut::Value value;
+    };
+    // A row as it is now: its controls once they exist, otherwise what the
+    // settings gave at creation. Reading it makes no controls.
+    HotkeyRow hotkeyRow(int row) const;
 
     // Creation (once, at start, after the window exists) and Opening (every
     // time it is shown).
@@ -70,55 +89,64 @@ public:
     void sBitBtn3Click(); // Reset settings to defaults
 
     // Page buttons, pages, bottom row.
-    QPushButton* sButton1;
-    QPushButton* sButton2;
-    QPushButton* sButton3;
-    QWidget* sPanel1;  // General
-    QWidget* Hotkeys1; // Hotkeys
-    QWidget* Panel1;   // Appearance
-    QPushButton* sButton4;
-    QPushButton* sBitBtn2;
-    QPushButton* sBitBtn1;
+    Control<QPushButton> sButton1{*this};
+    Control<QPushButton> sButton2{*this};
+    Control<QPushButton> sButton3{*this};
+    Control<QWidget> sPanel1{*this};  // General
+    Control<QWidget> Hotkeys1{*this}; // Hotkeys
+    Control<QWidget> Panel1{*this};   // Appearance
+    Control<QPushButton> sButton4{*this};
+    Control<QPushButton> sBitBtn2{*this};
+    Control<QPushButton> sBitBtn1{*this};
 
     // General.
-    QCheckBox* sCheckBox11;
-    QCheckBox* sCheckBox12;
-    QToolButton* sBitBtn4;
-    QCheckBox* sCheckBox8;
-    QCheckBox* sCheckBox13;
-    QCheckBox* sCheckBox14;
-    QPushButton* sBitBtn3;
+    Control<QCheckBox> sCheckBox11{*this};
+    Control<QCheckBox> sCheckBox12{*this};
+    Control<QToolButton> sBitBtn4{*this};
+    Control<QCheckBox> sCheckBox8{*this};
+    Control<QCheckBox> sCheckBox13{*this};
+    Control<QCheckBox> sCheckBox14{*this};
+    Control<QPushButton> sBitBtn3{*this};
 
     // Hotkeys: the master box and the rows in table order.
-    QCheckBox* sCheckBox7;
-    QCheckBox* sCheckBox1;
-    HotkeyField* HotKey1;
-    QCheckBox* sCheckBox2;
-    HotkeyField* HotKey2;
-    QCheckBox* sCheckBox4;
-    HotkeyField* HotKey4;
-    QCheckBox* sCheckBox5;
-    HotkeyField* HotKey5;
+    Control<QCheckBox> sCheckBox7{*this};
+    Control<QCheckBox> sCheckBox1{*this};
+    Control<HotkeyField> HotKey1{*this};
+    Control<QCheckBox> sCheckBox2{*this};
+    Control<HotkeyField> HotKey2{*this};
+    Control<QCheckBox> sCheckBox4{*this};
+    Control<HotkeyField> HotKey4{*this};
+    Control<QCheckBox> sCheckBox5{*this};
+    Control<HotkeyField> HotKey5{*this};
     // Says so when this desktop grants no global hotkeys, which the ticked
     // rows alone would hide.
-    QLabel* hotkeyNote;
+    Control<QLabel> hotkeyNote{*this};
 
     // Appearance.
-    QCheckBox* sCheckBox3;
-    QLabel* Label1;
-    QComboBox* ComboBox1;
-    QGroupBox* GroupBox1;
-    QCheckBox* sCheckBox10;
-    QCheckBox* sCheckBox6;
-    QCheckBox* sCheckBox9;
-    QScrollBar* sScrollBar1;
-    QLabel* Label2;
+    Control<QCheckBox> sCheckBox3{*this};
+    Control<QLabel> Label1{*this};
+    Control<QComboBox> ComboBox1{*this};
+    Control<QGroupBox> GroupBox1{*this};
+    Control<QCheckBox> sCheckBox10{*this};
+    Control<QCheckBox> sCheckBox6{*this};
+    Control<QCheckBox> sCheckBox9{*this};
+    Control<QScrollBar> sScrollBar1{*this};
+    Control<QLabel> Label2{*this};
 
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The hotkey page as values: "Use Hotkeys", then each row's box and combination.
+    struct HotkeyPage {
+        bool use = false;
+        std::array<bool, kHotkeyRows> ticked{};
+        // The layout's own combinations, replaced from the file at creation.
+        std::array<shortcut::Value, kHotkeyRows> values{49232, 49230, 49229, 49234};
+    };
+
+    void build() override;
     void buildGeneral();
     void buildHotkeys();
     void buildAppearance();
@@ -127,10 +155,14 @@ private:
     // The hotkey page from the file, then the registration: the creation
     // steps, which every opening repeats.
     void loadHotkeys(const IniFile& ini);
+    // Puts the values into the hotkey page's controls.
+    void showHotkeys(const HotkeyPage& page);
     // Sets a box from the file; a changed state runs its click action.
     void load(QCheckBox* box, bool checked, void (Form11::*clickAction)());
 
     Form1& form1_;
+    // The hotkey page until its controls exist.
+    HotkeyPage hotkeys_;
 };
 
 } // namespace qv

@@ -2,6 +2,7 @@
 #include "skinengine.h"
 
 #include "paths.h"
+#include "skinstyle.h"
 
 #include <QApplication>
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <QStyleFactory>
 #include <QToolTip>
 #include <algorithm>
 #include <array>
@@ -203,33 +205,6 @@ bool balanced(const QString& sheet) {
     return depth == 0;
 }
 
-// The skin's rules on top of its palette. Colours come from palette(...), so
-// the sheet names no colour of its own and a widget given its own palette
-// (a red warning button) keeps it.
-QString makeSheet(bool extendedBorders, bool glowing) {
-    const QString width = extendedBorders ? QStringLiteral("2px") : QStringLiteral("1px");
-    QString sheet =
-        QStringLiteral("QPushButton { background-color: palette(button); border: %1 solid "
-                       "palette(light); border-radius: 3px; padding: 0px; }\n"
-                       // Buttons laid out by their size hint (dialogs, message
-                       // boxes) need room around the text; the main window's
-                       // are placed at fixed sizes.
-                       "QDialog QPushButton { padding: 3px 12px; min-width: 40px; }\n"
-                       "QPushButton:pressed, QPushButton:checked { background-color: "
-                       "palette(dark); }\n"
-                       "QGroupBox { border: %1 solid palette(light); border-radius: 4px; "
-                       "margin-top: 2ex; padding-top: 2px; }\n"
-                       "QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 "
-                       "3px; }\n")
-            .arg(width);
-    if (extendedBorders)
-        sheet += QStringLiteral("QAbstractScrollArea { border: 2px solid palette(mid); }\n");
-    if (glowing)
-        sheet += QStringLiteral("QPushButton:hover { border-color: palette(highlight); "
-                                "background-color: palette(midlight); }\n");
-    return sheet;
-}
-
 bool plainName(const QString& name) {
     if (name.isEmpty() || name.size() > 255 || name.startsWith(QLatin1Char('.')))
         return false;
@@ -256,6 +231,25 @@ std::optional<QString> readText(const QString& path) {
     if (bytes.size() > kMaxSkinBytes || bytes.contains('\0'))
         return std::nullopt;
     return QString::fromUtf8(bytes);
+}
+
+// The name to make the application's style again by: a style sheet's style
+// has no name of its own, and Fusion is Qt's own default.
+QString applicationStyleName() {
+    const QString name = QApplication::style()->name();
+    return name.isEmpty() ? QStringLiteral("fusion") : name;
+}
+
+// Qt 6.4 passes a new application palette on through the windows' native
+// windows only: a window not shown yet, like a secondary window before its
+// first opening, or one in the middle of being shown, would keep the colours
+// it was made with. Telling a window twice changes nothing.
+void setApplicationPalette(const QPalette& palette) {
+    QApplication::setPalette(palette);
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        QEvent change(QEvent::ApplicationPaletteChange);
+        QCoreApplication::sendEvent(window, &change);
+    }
 }
 
 } // namespace
@@ -404,9 +398,11 @@ void SkinEngine::apply() {
         if (!applied_)
             return;
         applied_ = false;
-        QApplication::setPalette(originalPalette_);
+        setApplicationPalette(originalPalette_);
         QToolTip::setPalette(originalTipPalette_);
-        app->setStyleSheet(originalSheet_);
+        if (app->styleSheet() != originalSheet_)
+            app->setStyleSheet(originalSheet_);
+        QApplication::setStyle(originalStyle_);
         return;
     }
 
@@ -414,28 +410,38 @@ void SkinEngine::apply() {
         originalPalette_ = QApplication::palette();
         originalTipPalette_ = QToolTip::palette();
         originalSheet_ = app->styleSheet();
+        originalStyle_ = applicationStyleName();
     }
     const Skin& current = skin();
     const QPalette palette = rotated(current.palette, hueOffset_);
-    QString sheet =
-        makeSheet(extendedBorders_, allowGlowing_) + rotatedSheet(current.sheet, hueOffset_);
+    QString sheet = rotatedSheet(current.sheet, hueOffset_);
     if (!originalSheet_.isEmpty())
         sheet.prepend(originalSheet_ + QLatin1Char('\n'));
-    if (applied_ && palette == appliedPalette_ && sheet == appliedSheet_)
+    const bool restyle = !applied_ || extendedBorders_ != appliedExtendedBorders_ ||
+                         allowGlowing_ != appliedGlowing_;
+    if (!restyle && palette == appliedPalette_ && sheet == appliedSheet_)
         return;
 
     applied_ = true;
     appliedPalette_ = palette;
     appliedSheet_ = sheet;
+    appliedExtendedBorders_ = extendedBorders_;
+    appliedGlowing_ = allowGlowing_;
     QDir::setSearchPaths(QStringLiteral("skin"), current.imageDir.isEmpty()
                                                      ? QStringList()
                                                      : QStringList{current.imageDir});
-    // The palette first, then the sheet, even an unchanged one: the sheet's
-    // palette(...) colours are taken when a widget is polished, and only
-    // setting a sheet polishes every widget again.
-    QApplication::setPalette(palette);
+    if (restyle) {
+        QApplication::setStyle(
+            new SkinStyle(QStyleFactory::create(originalStyle_), extendedBorders_, allowGlowing_));
+    }
+    setApplicationPalette(palette);
     QToolTip::setPalette(palette);
-    app->setStyleSheet(sheet);
+    // The palette first, then a sheet, even an unchanged one: a sheet's
+    // palette(...) colours are taken when a widget is polished, and only
+    // setting a sheet polishes every widget again. Without one, no style
+    // sheet engine is set up at all.
+    if (!sheet.isEmpty() || !app->styleSheet().isEmpty())
+        app->setStyleSheet(sheet);
 }
 
 } // namespace qv

@@ -12,10 +12,12 @@
 
 namespace qv {
 
-// Draws every window of the program from a skin: a colour palette plus a Qt
-// style sheet made from it, set on the whole application, so windows made
-// later are skinned too. Each setter applies at once, and only when the look
-// really changes. A new engine is off and changes nothing until switched on.
+// Draws every window of the program from a skin: a colour palette, the
+// skin's own drawing of buttons, group boxes and list frames (SkinStyle), and
+// a style sheet only when the skin brings one. All of it is set on the whole
+// application, so windows made later are skinned too. Each setter applies at
+// once, and only when the look really changes. A new engine is off and
+// changes nothing until switched on.
 //
 // The skin file format is described in skins/README.md.
 class SkinEngine : public QObject {
@@ -41,7 +43,7 @@ public:
     QString SkinName() const { return name_; }
     void setSkinName(const QString& name);
 
-    // Thicker borders on buttons, group boxes and list frames.
+    // Thicker borders on buttons and group boxes, and frames around lists.
     bool ExtendedBorders() const { return extendedBorders_; }
     void setExtendedBorders(bool on);
 
@@ -107,9 +109,12 @@ private:
     bool applied_ = false;
     QPalette appliedPalette_;
     QString appliedSheet_;
+    bool appliedExtendedBorders_ = false;
+    bool appliedGlowing_ = false;
     QPalette originalPalette_;
     QPalette originalTipPalette_;
     QString originalSheet_;
+    QString originalStyle_;
 };
 
 } // namespace qv

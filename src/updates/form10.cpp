@@ -60,13 +60,24 @@ int gaugeValue(qint64 bytes) {
 }
 } // namespace
 
-Form10::Form10(Form1& form1)
-    : Label1(new QLabel(QStringLiteral("Download Progress:"), this)),
-      sGauge1(new QProgressBar(this)), Button1(new QPushButton(QStringLiteral("Cancel"), this)),
-      Button2(new QPushButton(QStringLiteral("Install"), this)), Timer1(new QTimer(this)),
-      form1_(form1), IdHTTP1(new HttpGet(this)) {
+Form10::Form10(Form1& form1) : Timer1(new QTimer(this)), form1_(form1), IdHTTP1(new HttpGet(this)) {
     setWindowTitle(QStringLiteral("Update manager"));
     setFont(form1.font());
+    Timer1->setInterval(startPauseMs);
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, &Form10::Timer1Timer);
+    connect(IdHTTP1, &HttpGet::workBegin, this, &Form10::IdHTTP1WorkBegin);
+    connect(IdHTTP1, &HttpGet::work, this, &Form10::IdHTTP1Work);
+    connect(IdHTTP1, &HttpGet::workEnd, this, &Form10::IdHTTP1WorkEnd);
+    // The title bar, Escape and a confirmed Cancel all end here.
+    connect(this, &QDialog::finished, this, &Form10::FormClose);
+}
+
+void Form10::build() {
+    Label1 = new QLabel(QStringLiteral("Download Progress:"), this);
+    sGauge1 = new QProgressBar(this);
+    Button1 = new QPushButton(QStringLiteral("Cancel"), this);
+    Button2 = new QPushButton(QStringLiteral("Install"), this);
     sGauge1->setRange(0, 100);
     sGauge1->setValue(0);
     sGauge1->setMinimumWidth(260);
@@ -85,16 +96,8 @@ Form10::Form10(Form1& form1)
     Button2->setFixedSize(Button1->sizeHint().expandedTo(Button2->sizeHint()));
     Button1->setFixedSize(Button2->size());
 
-    Timer1->setInterval(startPauseMs);
-    Timer1->setSingleShot(true);
-    connect(Timer1, &QTimer::timeout, this, &Form10::Timer1Timer);
     connect(Button1, &QPushButton::clicked, this, &Form10::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &Form10::Button2Click);
-    connect(IdHTTP1, &HttpGet::workBegin, this, &Form10::IdHTTP1WorkBegin);
-    connect(IdHTTP1, &HttpGet::work, this, &Form10::IdHTTP1Work);
-    connect(IdHTTP1, &HttpGet::workEnd, this, &Form10::IdHTTP1WorkEnd);
-    // The title bar, Escape and a confirmed Cancel all end here.
-    connect(this, &QDialog::finished, this, &Form10::FormClose);
 }
 
 void Form10::showEvent(QShowEvent* event) {

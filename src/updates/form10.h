@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "lazywindow.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -16,16 +18,16 @@ class HttpGet;
 // The update manager: downloads the installer into "update.exe" in the
 // working directory with a progress gauge, then hands it to the desktop and
 // ends the player.
-class Form10 : public QDialog {
+class Form10 : public LazyWindow<QDialog> {
     Q_OBJECT
 public:
     explicit Form10(Form1& form1);
 
-    QLabel* Label1;
-    QProgressBar* sGauge1;
-    QPushButton* Button1; // Cancel
-    QPushButton* Button2; // Install, in Cancel's place once the download is complete
-    QTimer* Timer1;       // starts the download a second after the window shows
+    Control<QLabel> Label1{*this};
+    Control<QProgressBar> sGauge1{*this};
+    Control<QPushButton> Button1{*this}; // Cancel
+    Control<QPushButton> Button2{*this}; // Install, in Cancel's place once the download is complete
+    QTimer* Timer1;                      // starts the download a second after the window shows
 
     // The pause before the download starts, and the one more before its
     // first request, in which the window paints; tests shorten them.
@@ -48,6 +50,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void build() override;
     void IdHTTP1WorkBegin(qint64 total);
     void IdHTTP1Work(qint64 received);
     void IdHTTP1WorkEnd();

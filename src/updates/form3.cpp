@@ -34,11 +34,15 @@ void processEvents() {
 } // namespace
 
 Form3::Form3(Form1& form1)
-    : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool),
-      sLabelFX1(new QLabel(QStringLiteral("Checking for updates..."), this)),
-      sGauge1(new QProgressBar(this)), form1_(form1) {
+    : LazyWindow(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool),
+      form1_(form1) {
     setFixedSize(336, 174);
     setFont(form1.font());
+}
+
+void Form3::build() {
+    sLabelFX1 = new QLabel(QStringLiteral("Checking for updates..."), this);
+    sGauge1 = new QProgressBar(this);
 
     QFont status = font();
     status.setPixelSize(14);

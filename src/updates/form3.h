@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "lazywindow.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -14,13 +16,13 @@ class Form1;
 // windows, centred on the desktop. The check compares the installed version
 // marker with the update server's and shows the outcome in the main window's
 // bottom strip.
-class Form3 : public QWidget {
+class Form3 : public LazyWindow<QWidget> {
     Q_OBJECT
 public:
     explicit Form3(Form1& form1);
 
-    QLabel* sLabelFX1;     // status
-    QProgressBar* sGauge1; // per cent
+    Control<QLabel> sLabelFX1{*this};     // status
+    Control<QProgressBar> sGauge1{*this}; // per cent
 
     // Shows the splash and runs the check.
     void FormCreate();
@@ -43,6 +45,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void build() override;
+
     Form1& form1_;
 };
 

@@ -14,13 +14,19 @@
 
 namespace qv {
 
-Form9::Form9(Form1& form1)
-    : Label2(new QLabel(QStringLiteral("New Update detected!"), this)),
-      Label1(new QLabel(QStringLiteral("Whats New?"), this)), RichEdit1(new QPlainTextEdit(this)),
-      Button2(new QPushButton(QStringLiteral("Install "), this)),
-      Button1(new QPushButton(QStringLiteral("Cancle"), this)), form1_(form1) {
+Form9::Form9(Form1& form1) : form1_(form1) {
     setWindowTitle(QStringLiteral("Update notifier"));
     setFont(form1.font());
+    // "Cancle", "Install ", Escape and the title bar all end here.
+    connect(this, &QDialog::finished, &form1_, [this] { form1_.setEnabled(true); });
+}
+
+void Form9::build() {
+    Label2 = new QLabel(QStringLiteral("New Update detected!"), this);
+    Label1 = new QLabel(QStringLiteral("Whats New?"), this);
+    RichEdit1 = new QPlainTextEdit(this);
+    Button2 = new QPushButton(QStringLiteral("Install "), this);
+    Button1 = new QPushButton(QStringLiteral("Cancle"), this);
     QFont larger = font();
     larger.setPixelSize(font().pixelSize() + 3);
     larger.setBold(true);
@@ -42,8 +48,6 @@ Form9::Form9(Form1& form1)
 
     connect(Button2, &QPushButton::clicked, this, &Form9::Button2Click);
     connect(Button1, &QPushButton::clicked, this, &Form9::Button1Click);
-    // "Cancle", "Install ", Escape and the title bar all end here.
-    connect(this, &QDialog::finished, &form1_, [this] { form1_.setEnabled(true); });
 }
 
 void Form9::Button2Click() {

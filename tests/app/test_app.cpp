@@ -142,6 +142,74 @@ private slots:
         QVERIFY(!QFileInfo::exists(install_->path("settings.ini")));
     }
 
+    // The secondary windows make their controls when first shown, under the
+    // skin of that moment, and then look exactly as windows made at start and
+    // restyled by the change of skin.
+    void secondaryWindowsMakeTheirControlsWhenFirstShown_data() {
+        QTest::addColumn<QString>("skin");
+        QTest::newRow("built-in") << "WMP 2008";
+        QTest::newRow("Silver") << "Silver";
+        QTest::newRow("Ember") << "Ember";
+    }
+    void secondaryWindowsMakeTheirControlsWhenFirstShown() {
+        QFETCH(QString, skin);
+        install_->writeSettings({"[General]", "Reportstarts=0"});
+        const auto form1 = start();
+        const qv::SecondaryWindows& w = form1->windows;
+        // Of the windows only the splash, which the update check showed, has controls.
+        QVERIFY(!w.form3->findChildren<QWidget*>().isEmpty());
+        for (QWidget* window : std::initializer_list<QWidget*>{
+                 w.aboutBox.get(), w.form5.get(), w.form9.get(), w.form10.get(), w.form11.get(),
+                 w.form12.get(), w.form13.get(), w.form14.get(), w.form15.get(), w.form16.get(),
+                 w.form17.get()})
+            QVERIFY2(window->findChildren<QWidget*>().isEmpty(), window->metaObject()->className());
+
+        qv::AboutBox aboutAtStart(*form1);
+        qv::Form11 settingsAtStart(*form1);
+        qv::Form14 loginAtStart(*form1);
+        qv::Form16 exportAtStart(*form1);
+        aboutAtStart.ensureBuilt();
+        settingsAtStart.ensureBuilt();
+        loginAtStart.ensureBuilt();
+        exportAtStart.ensureBuilt();
+
+        // The skin changes as "Apply" changes it.
+        install_->writeSettings(
+            {"[General]", "Reportstarts=0", "[Skin]", "Name=" + skin, "EXTBorders=0", "HUE=200"});
+        qv::SkinEngine& engine = *form1->sSkinManager1;
+        {
+            const qv::SkinEngine::Hold once(engine);
+            engine.setSkinDirectory(QStringLiteral(QV_SOURCE_DIR "/skins"));
+            engine.setSkinName(skin);
+            engine.setExtendedBorders(false);
+            engine.setHueOffset(200);
+        }
+
+        const struct {
+            QWidget* window;
+            QWidget* atStart;
+            void (Form1::*open)();
+        } cases[] = {{w.aboutBox.get(), &aboutAtStart, &Form1::About1Click},
+                     {w.form11.get(), &settingsAtStart, &Form1::Settings1Click},
+                     {w.form14.get(), &loginAtStart, &Form1::Login3Click},
+                     {w.form16.get(), &exportAtStart, &Form1::exportplaylist1Click}};
+        for (const auto& c : cases) {
+            const char* const name = c.window->metaObject()->className();
+            (form1.get()->*c.open)();
+            QVERIFY2(c.window->isVisible(), name);
+            c.atStart->show();
+            // Neither has the focus, which would draw a frame or a cursor.
+            form1->setEnabled(true);
+            form1->activateWindow();
+            QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), form1.get(), 5000);
+            const QImage shown = c.window->grab().toImage();
+            QCOMPARE(shown.pixelColor(1, 1).name(), engine.colour(QPalette::Window).name());
+            QVERIFY2(shown == c.atStart->grab().toImage(), name);
+            c.window->close();
+            c.atStart->close();
+        }
+    }
+
     void playlistNamesFillChooserAndSubmenu() {
         writeAll(install_->path("Playlists/playlists.ini"),
                  "Rock\r\nJazz & Blues\r\nCaf\xc3\xa9\r\n");

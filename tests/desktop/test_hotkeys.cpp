@@ -4,6 +4,7 @@
 #include "globalhotkeys.h"
 #include "messagerecorder.h"
 #include "program.h"
+#include "secondarywindows.h"
 #include "testinstall.h"
 #include "testxvfb.h"
 
@@ -254,13 +255,17 @@ private slots:
     }
 
     // The whole way: the settings name the hotkey, the start-up registers it,
-    // and the press reaches the player's Pause while another window has the focus.
+    // and the press reaches the player's Pause while another window has the
+    // focus; the settings window, never shown, makes no controls for it.
     void playerPausesOnItsHotkey() {
         TestInstall install;
         install.writeSettings(
             {"[General]", "Reportstarts=0", "[Hotkeys]", "Play=Ctrl+Alt+P", "Play_enabled=1"});
         MessageRecorder messages;
         const auto form1 = startProgram(std::make_unique<FakeMediaPlayer>(), qv::UpdateCheck::Skip);
+        const Form11& settings = *form1->windows.form11;
+        syncQt();
+        QVERIFY(!peerCanGrabAll(keyP_)); // the player holds the combination
         std::free(xcb_request_check(peer_,
                                     xcb_set_input_focus_checked(peer_, XCB_INPUT_FOCUS_POINTER_ROOT,
                                                                 window_, XCB_CURRENT_TIME)));
@@ -269,6 +274,8 @@ private slots:
         // Nothing has been played yet, so Pause says so.
         QTRY_COMPARE_WITH_TIMEOUT(messages.texts(), QStringList({"Please play a song first"}),
                                   5000);
+        QVERIFY(!settings.built());
+        QVERIFY(settings.findChildren<QWidget*>().isEmpty());
     }
 
     void unusableValuesFail() {

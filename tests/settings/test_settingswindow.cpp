@@ -167,8 +167,25 @@ private slots:
         // Ticked rows only, each withdrawn first; "Use Hotkeys" is not consulted.
         QCOMPARE(hotkeys_->calls, QStringList({"-" + play, "+" + play + ":49232", "-" + next,
                                                "+" + next + ":49232"}));
+        // The window has made no controls yet: the rows work from the values
+        // read at creation, and a press makes none.
+        QVERIFY(!settings().built());
+        form1_->WMHotKey(qv::shortcut::fromText(QStringLiteral("Ctrl+Alt+V")));
+        // Previous song: a row not ticked still acts.
+        QCOMPARE(messages_->texts(), QStringList({"Please select a genre and click search first"}));
+        messages_->clear();
+        QCOMPARE(form1_->windows.form11->hotkeyRow(Form1::PreviousSongKey).value,
+                 qv::shortcut::fromText(QStringLiteral("Ctrl+Alt+V")));
+        QVERIFY(!settings().built());
+        // Reaching a control makes them all, holding those values.
         QVERIFY(!settings().HotKey1->isEnabled());
+        QVERIFY(settings().built());
         QVERIFY(settings().sCheckBox1->isChecked()); // greyed, not cleared
+        QCOMPARE(settings().HotKey2->value(), kCtrlAltP);
+        QVERIFY(!settings().sCheckBox4->isChecked());
+        QCOMPARE(settings().HotKey4->value(), qv::shortcut::fromText(QStringLiteral("Ctrl+Alt+V")));
+        QCOMPARE(settings().HotKey5->value(), 0); // missing in the file
+        QVERIFY(!settings().sCheckBox7->isChecked());
 
         // A row cleared and applied stays registered: nothing withdraws it.
         form1_->Settings1Click();

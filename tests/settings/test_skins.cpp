@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "skinengine.h"
+#include "skinstyle.h"
 
 #include <QApplication>
 #include <QDir>
@@ -118,6 +119,42 @@ private slots:
         QCOMPARE(qApp->styleSheet(), QString("QLabel { margin: 1px; }"));
         QCOMPARE(QApplication::palette(), original);
         qApp->setStyleSheet({});
+    }
+
+    // The skin's drawing is a style of its own; a style sheet is set only
+    // for a skin that brings one, and only as that skin's sheet.
+    void aSheetOnlyForASkinThatBringsOne() {
+        write(skin("Sheeted.asz"), "[Sheet]\nQLabel { margin: 2px; }\n");
+        const QString original = QApplication::style()->name();
+        {
+            SkinEngine engine;
+            engine.setSkinDirectory(skins());
+            engine.setActive(true);
+            QVERIFY(qobject_cast<qv::SkinStyle*>(QApplication::style()));
+            QVERIFY(qApp->styleSheet().isEmpty());
+            engine.setSkinName("Sheeted");
+            QCOMPARE(qApp->styleSheet().trimmed(), QString("QLabel { margin: 2px; }"));
+            engine.setExtendedBorders(false);
+            engine.setSkinName(SkinEngine::kBuiltInSkin);
+            QVERIFY(qApp->styleSheet().isEmpty());
+            const auto* style = qobject_cast<qv::SkinStyle*>(QApplication::style());
+            QVERIFY(style && !style->extendedBorders() && style->glowing());
+            engine.setActive(false);
+            QCOMPARE(QApplication::style()->name(), original);
+            engine.setActive(true);
+        } // an engine that goes away leaves the style as it found it
+        QCOMPARE(QApplication::style()->name(), original);
+    }
+
+    // A window that has not been shown yet takes up a new palette too.
+    void windowsNotShownYetFollowThePalette() {
+        QWidget hidden;
+        QPushButton child(&hidden);
+        SkinEngine engine;
+        engine.setActive(true);
+        engine.setHueOffset(150);
+        QCOMPARE(hidden.palette().color(QPalette::Window), engine.colour(QPalette::Window));
+        QCOMPARE(child.palette().color(QPalette::Button), engine.colour(QPalette::Button));
     }
 
     void restylesOnlyOnRealChangesAndOnceWhenHeld() {
