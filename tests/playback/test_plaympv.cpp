@@ -166,7 +166,7 @@ private slots:
                                   5000);
 
         portal_.setFaults({"radiocut"});
-        // The player plays what it holds (about 9 s) before it notices.
+        // The player plays what it holds (about 2 s) before it notices.
         QTRY_COMPARE_WITH_TIMEOUT(form1_->Label9->text(), "Reconnecting...", 15000);
         QTRY_COMPARE_WITH_TIMEOUT(radioRequests("503"), 2, 5000);
         portal_.setFaults({});
@@ -230,7 +230,7 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(form1_->Label9->text().startsWith("Vellwave - Demo Track "),
                                      2500);
             QCOMPARE(form1_->Label9->text(), player->name());
-            // The next ones at once (the first after the stream's head start of 9 s).
+            // The next ones at once (the first after the stream's head start of 2.25 s).
             QTRY_VERIFY_WITH_TIMEOUT(lines.size() >= 2, 15000);
             for (const QString& line : std::as_const(lines)) {
                 const QStringList both = line.split(" / ");

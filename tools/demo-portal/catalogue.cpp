@@ -194,12 +194,13 @@ std::string wavHeader(std::uint32_t dataSize, const std::string& name, std::uint
     return h;
 }
 
-void appendTone(std::string& out, int hz, std::size_t samples, std::uint32_t& phase) {
+void appendTone(std::string& out, int hz, std::size_t samples, std::uint32_t& phase,
+                std::uint32_t rate) {
     // A quiet triangle wave in integer arithmetic, so every build produces the
     // same bytes.
     constexpr int amplitude = 12;
     const std::uint32_t step =
-        static_cast<std::uint32_t>((static_cast<std::uint64_t>(hz) << 32) / 8000);
+        static_cast<std::uint32_t>((static_cast<std::uint64_t>(hz) << 32) / rate);
     for (std::size_t i = 0; i < samples; ++i) {
         const std::uint32_t p = phase >> 16;
         const std::uint32_t v = p < 32768 ? p : 65535 - p;

@@ -54,7 +54,8 @@ std::string wav(const std::string& number);
 // The pieces of such a file: a header (dataSize 0xFFFFFFFF for an endless
 // stream; name empty for no INFO chunk) and a quiet tone continuing at phase.
 std::string wavHeader(std::uint32_t dataSize, const std::string& name, std::uint32_t rate = 8000);
-void appendTone(std::string& out, int hz, std::size_t samples, std::uint32_t& phase);
+void appendTone(std::string& out, int hz, std::size_t samples, std::uint32_t& phase,
+                std::uint32_t rate = 8000);
 
 // A song's link as every page writes it: songs whose index is a multiple of 10
 // get a relative link ("/listen/0018010/"), the others an absolute one.

@@ -41,8 +41,11 @@ constexpr std::size_t kGarbageBytes = 256 * 1024;
 constexpr std::size_t kManyMarks = 10000;
 constexpr std::size_t kCrowdedExtra = 10; // songs a crowded list page adds
 constexpr std::size_t kRadioMetaInt = 8192;
-constexpr std::size_t kRadioRate = 8000; // bytes per second
-// Sent at once: players read about 64 KiB ahead before they start a PCM stream.
+// Bytes (8-bit samples) per second. Players read about 64 KiB ahead before
+// they start a PCM stream, so the stream sends that much at once; at this
+// rate it is 2.25 s of sound, which a listener waits out before each change
+// of title or the end of a broken stream.
+constexpr std::size_t kRadioRate = 32000;
 constexpr std::size_t kRadioBurst = 72000;
 constexpr std::size_t kRadioPiece = 800;
 
@@ -544,7 +547,7 @@ struct Portal::Impl {
     void radioStream(int quality, const Request& req, Response& res) {
         struct Stream {
             std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
-            std::string pending = cat::wavHeader(0xFFFFFFFFU, {});
+            std::string pending = cat::wavHeader(0xFFFFFFFFU, {}, kRadioRate);
             std::size_t audio = 0;     // stream bytes sent, metadata not counted
             std::size_t sinceMeta = 0; // stream bytes since the last metadata block
             std::uint32_t phase = 0;
@@ -590,7 +593,7 @@ struct Portal::Impl {
                 std::string piece;
                 while (piece.size() < kRadioPiece) {
                     if (st->pending.empty())
-                        cat::appendTone(st->pending, st->hz, kRadioPiece, st->phase);
+                        cat::appendTone(st->pending, st->hz, kRadioPiece, st->phase, kRadioRate);
                     std::size_t n = std::min(kRadioPiece - piece.size(), st->pending.size());
                     if (st->icy)
                         n = std::min(n, kRadioMetaInt - st->sinceMeta);
