@@ -437,8 +437,18 @@ bool Form1::barKeyEvent(QObject* watched, QEvent* event) {
     const auto* key = static_cast<QKeyEvent*>(event);
     if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
         return false;
+    if (watched == sGauge1) {
+        if (key->key() == Qt::Key_Up)
+            sBitBtn6Click();
+        else if (key->key() == Qt::Key_Down)
+            sBitBtn7Click();
+        else
+            return false;
+        return true;
+    }
     constexpr double kKeySeekSeconds = 5;
-    switch (watched == sGauge2 ? key->key() : 0) {
+    constexpr double kWholeSong = std::numeric_limits<double>::infinity();
+    switch (key->key()) {
     case Qt::Key_Left:
         seekBy(-kKeySeekSeconds);
         return true;
@@ -446,20 +456,10 @@ bool Form1::barKeyEvent(QObject* watched, QEvent* event) {
         seekBy(kKeySeekSeconds);
         return true;
     case Qt::Key_Home:
-        seekBy(-std::numeric_limits<double>::infinity());
+        seekBy(-kWholeSong);
         return true;
     case Qt::Key_End:
-        seekBy(std::numeric_limits<double>::infinity());
-        return true;
-    default:
-        break;
-    }
-    switch (watched == sGauge1 ? key->key() : 0) {
-    case Qt::Key_Up:
-        sBitBtn6Click();
-        return true;
-    case Qt::Key_Down:
-        sBitBtn7Click();
+        seekBy(kWholeSong);
         return true;
     default:
         return false;
