@@ -123,10 +123,6 @@ QAccessibleValueInterface* valueOf(QObject* bar) {
     return face(bar)->valueInterface();
 }
 
-QString link(int n) {
-    return QStringLiteral("http://www.quorvell.example/listen/%1/").arg(n, 7, 10, QLatin1Char('0'));
-}
-
 // Keys as the window system delivers them: to the focused control.
 void press(Qt::Key key) {
     QTest::keyClick(static_cast<QWidget*>(nullptr), key);
@@ -161,7 +157,7 @@ private:
 
     void startPlaying(double seconds) {
         qv::rows::append(*form1_->ListBox1, QStringLiteral("Song"));
-        form1_->ListBox2 << link(1);
+        form1_->ListBox2 << songLink(1);
         form1_->sBitBtn3Click();
         player_->setDuration(seconds);
     }

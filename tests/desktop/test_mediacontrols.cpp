@@ -33,10 +33,6 @@ const QString kPlayer = QStringLiteral("org.mpris.MediaPlayer2.Player");
 const QString kRoot = QStringLiteral("org.mpris.MediaPlayer2");
 const QString kProperties = QStringLiteral("org.freedesktop.DBus.Properties");
 
-QString link(int n) {
-    return QStringLiteral("http://www.quorvell.example/listen/%1/").arg(n, 7, 10, QLatin1Char('0'));
-}
-
 // A bus value as a plain one: dictionaries arrive still marshalled.
 QVariant plain(const QVariant& value) {
     if (value.canConvert<QDBusArgument>())
@@ -104,7 +100,7 @@ private:
         form1_->ListBox2.clear();
         for (int i = 0; i < count; ++i) {
             qv::rows::append(*form1_->ListBox1, QStringLiteral("Song %1").arg(i));
-            form1_->ListBox2 << link(i + 1);
+            form1_->ListBox2 << songLink(i + 1);
         }
     }
     int selected() const { return qv::rows::selected(*form1_->ListBox1); }

@@ -135,10 +135,6 @@ QStringList shortcutLines(const QJsonValue& bind) {
     return lines;
 }
 
-QString link(int n) {
-    return QStringLiteral("http://www.quorvell.example/listen/%1/").arg(n, 7, 10, QLatin1Char('0'));
-}
-
 } // namespace
 
 class TestPortalHotkeys : public ProgramTest {
@@ -244,7 +240,7 @@ private slots:
         start(allFour());
         for (int i = 0; i < 3; ++i) {
             qv::rows::append(*form1_->ListBox1, QStringLiteral("Song %1").arg(i));
-            form1_->ListBox2 << link(i + 1);
+            form1_->ListBox2 << songLink(i + 1);
         }
         QTRY_COMPARE_WITH_TIMEOUT(form1_->hotkeys->status(), HotkeyRoute::Status::Working, 10000);
         QTRY_COMPARE_WITH_TIMEOUT(desktop.calls(QStringLiteral("BindShortcuts")).size(), 1, 10000);

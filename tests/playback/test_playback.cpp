@@ -33,10 +33,6 @@ namespace {
 
 const QString kSearchFirst = QStringLiteral("Please select a genre and click search first");
 
-QString link(int n) {
-    return QStringLiteral("http://www.quorvell.example/listen/%1/").arg(n, 7, 10, QLatin1Char('0'));
-}
-
 QString download(const QString& number) {
     return pb::downloadAddress(qv::Servers::current().portal, number);
 }
@@ -66,7 +62,7 @@ private:
         links.clear();
         for (int i = 0; i < count; ++i) {
             qv::rows::append(*titles, QStringLiteral("Song %1").arg(i));
-            links << link(i + 1);
+            links << songLink(i + 1);
         }
     }
     void fillResults(int count) { fill(form1_->ListBox1, form1_->ListBox2, count); }
@@ -216,7 +212,7 @@ private slots:
         click(form1_->sBitBtn3);
         QCOMPARE(selected(), 0);
         QCOMPARE(player_->urls, QStringList{download("0000001")});
-        QCOMPARE(form1_->Edit2, link(1));
+        QCOMPARE(form1_->Edit2, songLink(1));
         QVERIFY(form1_->Timer1->isActive());
         QVERIFY(!form1_->Timer2->isActive()); // until the player takes up the address
         QCOMPARE(form1_->SpinEdit4, 1);

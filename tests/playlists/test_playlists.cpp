@@ -27,10 +27,6 @@ namespace {
 
 const QString kSelectSong = QStringLiteral("Please select a song first");
 
-QString link(int n) {
-    return QStringLiteral("http://www.quorvell.example/listen/%1/").arg(n, 7, 10, QLatin1Char('0'));
-}
-
 QStringList rowsOf(const QListWidget& list) {
     QStringList texts;
     for (int i = 0; i < list.count(); ++i)
@@ -79,7 +75,7 @@ private:
         form1_->ListBox2.clear();
         for (int i = 1; i <= count; ++i) {
             qv::rows::append(*form1_->ListBox1, QStringLiteral("Song %1").arg(i));
-            form1_->ListBox2 << link(i);
+            form1_->ListBox2 << songLink(i);
         }
     }
 
@@ -229,8 +225,8 @@ private slots:
         fillResults(3);
         addToPlaylist(1, 1);
         addToPlaylist(2, 1);
-        QCOMPARE(readAll(file("Mine.qvl")), "Old\r\nold\r\nSong 2\r\n" + link(2).toLatin1() +
-                                                "\r\nSong 3\r\n" + link(3).toLatin1() + "\r\n");
+        QCOMPARE(readAll(file("Mine.qvl")), "Old\r\nold\r\nSong 2\r\n" + songLink(2).toLatin1() +
+                                                "\r\nSong 3\r\n" + songLink(3).toLatin1() + "\r\n");
         // No selected result: a message, and no file changes.
         form1_->PopupMenu2Popup(QPoint(5, 10000));
         QVERIFY(form1_->ListBox1->selectedItems().isEmpty());
@@ -242,7 +238,7 @@ private slots:
         QTest::mouseClick(form1_->sButton4, Qt::LeftButton);
         QCOMPARE(form1_->shownList().kind, Form1::ListKind::OwnPlaylist);
         QCOMPARE(rowsOf(*form1_->sListBox1), QStringList({"Old", "Song 2", "Song 3"}));
-        QCOMPARE(form1_->ListBox3, QStringList({"old", link(2), link(3)}));
+        QCOMPARE(form1_->ListBox3, QStringList({"old", songLink(2), songLink(3)}));
 
         // Play follows the shown list; Enter on a row plays it.
         selectOwn(1);
@@ -251,10 +247,10 @@ private slots:
 
         form1_->Moveup1Click();
         QCOMPARE(rowsOf(*form1_->sListBox1), QStringList({"Song 2", "Old", "Song 3"}));
-        QCOMPARE(form1_->ListBox3, QStringList({link(2), "old", link(3)}));
+        QCOMPARE(form1_->ListBox3, QStringList({songLink(2), "old", songLink(3)}));
         QCOMPARE(qv::rows::selected(*form1_->sListBox1), 0);
-        const QByteArray moved = "Song 2\r\n" + link(2).toLatin1() +
-                                 "\r\nOld\r\nold\r\nSong 3\r\n" + link(3).toLatin1() + "\r\n";
+        const QByteArray moved = "Song 2\r\n" + songLink(2).toLatin1() +
+                                 "\r\nOld\r\nold\r\nSong 3\r\n" + songLink(3).toLatin1() + "\r\n";
         QCOMPARE(readAll(file("Mine.qvl")), moved);
 
         // Up on the first row, down on the last, Delete with no selection: nothing changes.
@@ -273,12 +269,12 @@ private slots:
 
         selectOwn(1);
         form1_->MoveDown1Click();
-        QCOMPARE(form1_->ListBox3, QStringList({link(2), link(3), "old"}));
+        QCOMPARE(form1_->ListBox3, QStringList({songLink(2), songLink(3), "old"}));
         QTest::keyClick(form1_->sListBox1, Qt::Key_Delete); // as the context menu's "Delete"
         QCOMPARE(rowsOf(*form1_->sListBox1), QStringList({"Song 2", "Song 3"}));
-        QCOMPARE(form1_->ListBox3, QStringList({link(2), link(3)}));
-        QCOMPARE(readAll(file("Mine.qvl")), "Song 2\r\n" + link(2).toLatin1() + "\r\nSong 3\r\n" +
-                                                link(3).toLatin1() + "\r\n");
+        QCOMPARE(form1_->ListBox3, QStringList({songLink(2), songLink(3)}));
+        QCOMPARE(readAll(file("Mine.qvl")), "Song 2\r\n" + songLink(2).toLatin1() +
+                                                "\r\nSong 3\r\n" + songLink(3).toLatin1() + "\r\n");
         for (int i = 0; i < 2; ++i) {
             selectOwn(0);
             form1_->Delete1Click();
@@ -325,11 +321,11 @@ private slots:
         form1_->ListBox1->clear();
         form1_->ListBox2.clear();
         qv::rows::append(*form1_->ListBox1, QStringLiteral("Tom &amp; Jerry &#x263A;"));
-        form1_->ListBox2 << link(4);
+        form1_->ListBox2 << songLink(4);
         QCOMPARE(form1_->ListBox1->item(0)->text(), "Tom & Jerry ☺");
         addToPlaylist(0, 0);
         QVERIFY(readAll(file("R&amp;B.qvl"))
-                    .endsWith("Tom &amp; Jerry &#x263A;\r\n" + link(4).toLatin1() + "\r\n"));
+                    .endsWith("Tom &amp; Jerry &#x263A;\r\n" + songLink(4).toLatin1() + "\r\n"));
         QCOMPARE(names(), "R&amp;B\r\n");
     }
 
@@ -347,7 +343,7 @@ private slots:
         form1_->sButton2Click();
         addToPlaylist(0, 0);
         QCOMPARE(readAll(file("P.qvl")),
-                 "A\r\na\r\nC\r\nc" + hidden + "\r\nSong 1\r\n" + link(1).toLatin1() + "\r\n");
+                 "A\r\na\r\nC\r\nc" + hidden + "\r\nSong 1\r\n" + songLink(1).toLatin1() + "\r\n");
         form1_->sButton4Click();
         QCOMPARE(rowsOf(*form1_->sListBox1), QStringList({"A", "C"}));
 
@@ -427,7 +423,7 @@ private slots:
         QVERIFY(form1_->Addsongtocurrentplaylist1->isEnabled());
         QVERIFY(!form1_->DeletesongfromPlaylist1->isEnabled());
         form1_->Addsongtocurrentplaylist1->trigger();
-        QCOMPARE(readAll(file("A.qvl")), "a1\r\nx\r\nSong 2\r\n" + link(2).toLatin1() + "\r\n");
+        QCOMPARE(readAll(file("A.qvl")), "a1\r\nx\r\nSong 2\r\n" + songLink(2).toLatin1() + "\r\n");
     }
 
     // Refresh keeps the main window disabled until the login closes.

@@ -16,6 +16,12 @@
 
 #include <memory>
 
+// The page address of the portal's song number n, as the built-in portal
+// address gives it.
+inline QString songLink(int n) {
+    return QStringLiteral("http://www.quorvell.example/listen/%1/").arg(n, 7, 10, QLatin1Char('0'));
+}
+
 // The installation most handler tests start from: no start report, and every
 // server at the portal when one is given.
 inline std::unique_ptr<TestInstall> quietInstall(const demo::Portal* portal = nullptr) {
